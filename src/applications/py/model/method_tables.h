@@ -1,0 +1,16 @@
+// The method families of `ModelArena`. Each family appends its entries, in
+// the order they are listed, to the class's method table.
+#pragma once
+
+#include <vector>
+
+#include "applications/py/core/call.h"
+
+namespace velora::py {
+
+using MethodTable = std::vector<PyMethodDef>;
+
+/// Modules, components, component properties and assignment.
+void add_component_methods(MethodTable& table);
+
+}  // namespace velora::py
