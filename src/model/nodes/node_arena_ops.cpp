@@ -15,9 +15,13 @@ NcpIdent insert_node(ArenaGroup<Node>& group, Node node) {
   return group.get(h).ident;
 }
 
-void expect_asm(const NcpIdent& ident) {
-  if (ident.node_type != NodeType::Asm)
-    fatal_not_equal("NodeType", variant_name(ident.node_type), variant_name(NodeType::Asm));
+/// The assignment-node operations apply to assignment nodes only.
+void expect_asm(const NcpIdent& ident, std::string_view op) {
+  if (ident.node_type != NodeType::Asm) {
+    std::string msg(op);
+    msg.append(": node type must be Asm");
+    fatal_not_equal(msg, variant_name(ident.node_type), variant_name(NodeType::Asm));
+  }
 }
 
 }  // namespace
@@ -97,31 +101,31 @@ void ModelArena::assign_ncp_node(const NcpIdent& ident, bool prelim, bool final)
 }
 
 void ModelArena::dry_assign_asm_node(const NcpIdent& ident) {
-  expect_asm(ident);
+  expect_asm(ident, "dry_assign_asm_node");
   auto node = asm_nodes.take(ident.ident_base.arena_handle);
   node->dry_assign(*this);
 }
 
 void ModelArena::init_asm_node_clk_src(const NcpIdent& ident) {
-  expect_asm(ident);
+  expect_asm(ident, "init_asm_node_clk_src");
   auto node = asm_nodes.take(ident.ident_base.arena_handle);
   node->set_clk_src(*this);
 }
 
 void ModelArena::assign_asm_from_state_node(const NcpIdent& ident) {
-  expect_asm(ident);
+  expect_asm(ident, "assign_asm_from_state_node");
   auto node = asm_nodes.take(ident.ident_base.arena_handle);
   node->assign_from_state_node(*this);
 }
 
 void ModelArena::set_asm_node_clk_src_direct(const NcpIdent& ident, const HcpIdent& clk) {
-  expect_asm(ident);
+  expect_asm(ident, "set_asm_node_clk_src_direct");
   auto node = asm_nodes.take(ident.ident_base.arena_handle);
   node->set_clk_src_direct(*this, clk);
 }
 
 void ModelArena::apply_asm_node_pending_pre_cond(const NcpIdent& ident) {
-  expect_asm(ident);
+  expect_asm(ident, "apply_asm_node_pending_pre_cond");
   auto node = asm_nodes.take(ident.ident_base.arena_handle);
   node->apply_pending_pre_cond(*this);
 }

@@ -553,16 +553,16 @@ TEST_F(NodeFixture, DryAssignRefusesADependEntry) {
 
 TEST_F(NodeFixture, AsmOperationsRefuseOtherKinds) {
   NcpIdent s = a.arena.make_state_node(false, "s");
-  const std::vector<std::function<void()>> ops = {
-      [&] { a.arena.dry_assign_asm_node(s); },
-      [&] { a.arena.init_asm_node_clk_src(s); },
-      [&] { a.arena.assign_asm_from_state_node(s); },
-      [&] { a.arena.set_asm_node_clk_src_direct(s, clk_w); },
-      [&] { a.arena.apply_asm_node_pending_pre_cond(s); },
+  const std::vector<std::pair<std::string, std::function<void()>>> ops = {
+      {"dry_assign_asm_node", [&] { a.arena.dry_assign_asm_node(s); }},
+      {"init_asm_node_clk_src", [&] { a.arena.init_asm_node_clk_src(s); }},
+      {"assign_asm_from_state_node", [&] { a.arena.assign_asm_from_state_node(s); }},
+      {"set_asm_node_clk_src_direct", [&] { a.arena.set_asm_node_clk_src_direct(s, clk_w); }},
+      {"apply_asm_node_pending_pre_cond", [&] { a.arena.apply_asm_node_pending_pre_cond(s); }},
   };
-  for (const auto& op : ops) {
-    std::string msg = fatal_message(op);
-    EXPECT_TRUE(starts_with(msg, "left and right values differ: NodeType\n  left: State\n right: Asm")) << msg;
+  for (const auto& [name, op] : ops) {
+    EXPECT_EQ(fatal_message(op),
+              "left and right values differ: " + name + ": node type must be Asm\n  left: State\n right: Asm");
   }
 }
 
