@@ -333,6 +333,50 @@ TEST_F(HcpVb, IoWireOutputIsWrittenLikeARegister) {
   EXPECT_EQ(block(out), "always @(*) begin\n    " + N(out) + "[7:0] <= " + N(src) + "[7:0];\nend\n");
 }
 
+// ---------------------------------------------------------------- special registers
+
+TEST_F(HcpVb, SpecialRegistersAreDeclaredLikeRegisters) {
+  const HcpIdent st = arena.make_state_reg("st");
+  const HcpIdent cnt = arena.make_cnt_reg("c", 1, 5);
+  const HcpIdent sy = arena.make_sync_reg("sy", 3);
+  EXPECT_EQ(decl(st), "reg   " + N(st) + ";");
+  EXPECT_EQ(decl(cnt), "reg  [2:0]  " + N(cnt) + ";");
+  EXPECT_EQ(decl(sy), "reg  [2:0]  " + N(sy) + ";");
+  for (const HcpIdent& h : {st, cnt, sy}) {
+    EXPECT_EQ(amt_io_line_vb(arena, h), 0u);
+    EXPECT_EQ(amt_init_line_vb(arena, h), 1u);
+    EXPECT_EQ(amt_procedure_blk_vb(arena, h), 1u);
+  }
+}
+
+TEST_F(HcpVb, StateRegisterBlock) {
+  const HcpIdent clk = arena.make_wire(false, "clk", 1);
+  const HcpIdent mrst = arena.make_wire(false, "mrst", 1);
+  const HcpIdent t = arena.make_wire(false, "t", 1);
+  const HcpIdent st = arena.make_state_reg("st");
+  HcpIdent set_val, unset_val;
+  {
+    auto reg = arena.state_regs.take(st.ident_base.arena_handle);
+    reg->trigger_sig.set(TriggerSigSlot::Clk, clk);
+    reg->trigger_sig.set(TriggerSigSlot::Mrst, mrst);
+    reg->trigger_sig.push_depend_node(t, std::nullopt);
+    reg->build_update_event(arena);
+    set_val = reg->set_val;
+    unset_val = reg->unset_val;
+  }
+  sort(st);
+  const std::string S = N(st);
+  EXPECT_EQ(block(st), "always @(posedge " + N(clk) + ") begin\n"
+                       "    " + S + " <= " + N(unset_val) + ";\n"
+                       "    if (" + N(t) + ") begin\n"
+                       "        " + S + " <= " + N(set_val) + ";\n"
+                       "    end\n"
+                       "    if (" + N(mrst) + ") begin\n"
+                       "        " + S + " <= " + N(unset_val) + ";\n"
+                       "    end\n"
+                       "end\n");
+}
+
 // ---------------------------------------------------------------- memories
 
 TEST_F(HcpVb, MemoryElements) {
