@@ -5,7 +5,9 @@
 #include <string>
 #include <tuple>
 
+#include "backends/verilog/hw_component/hcp_vb.h"
 #include "ctrl_test_util.h"
+#include "util/file/file_writer.h"
 #include "model/controller/asm_priority.h"
 
 namespace velora {
@@ -475,6 +477,32 @@ TEST(CycleWaitEvents, OrderAndRanges) {
   EXPECT_EQ(events[3].conds.size(), 2u);
   EXPECT_EQ(events[4].src, s.idle_cnt);
   EXPECT_EQ(events[5].src, s.idle_cnt);
+}
+
+}  // namespace
+}  // namespace velora
+
+namespace velora {
+namespace {
+
+// ---------------------------------------------------------------- Verilog declarations
+
+TEST(SpRegVerilog, DeclaredLikeRegistersWithTheirWidths) {
+  ArenaWithModule a;
+  HcpIdent c = a.wire("c");
+  const std::vector<std::pair<HcpIdent, std::string>> cases = {
+      {a.arena.make_state_reg("s"), "reg   "},
+      {a.arena.make_cond_wait_state_reg("w", c, -1, -1), "reg   "},
+      {a.arena.make_sync_reg("j", 3), "reg  [2:0]  "},
+      {a.arena.make_cycle_wait_state_reg("y", 4), "reg  [3:0]  "},
+      {a.arena.make_cnt_reg("n", 1, 5), "reg  [2:0]  "},
+  };
+  for (const auto& [reg, type] : cases) {
+    StringWriter out;
+    ASSERT_EQ(amt_init_line_vb(a.arena, reg), 1u);
+    gen_init_line_vb(out, a.arena, reg, 0);
+    EXPECT_EQ(out.text(), type + reg.ident_base.abs_name() + ";");
+  }
 }
 
 }  // namespace
