@@ -32,6 +32,7 @@
 #include "model/hw_component/sp_reg/sync_reg.h"
 #include "model/hw_component/val.h"
 #include "model/hw_component/wire.h"
+#include "model/flow_block/flow_block_kinds.h"
 #include "model/module/module.h"
 #include "model/nodes/asm_node.h"
 #include "model/nodes/comb_nodes.h"
@@ -103,6 +104,24 @@ class ModelArena {
   ArenaGroup<CounterNode> counter_nodes;
   ArenaGroup<PseudoNode> pseudo_nodes;
   ArenaGroup<OprNode> opr_nodes;
+
+  // ---- flow block groups (dispatched by `block_type` in take_flow_block)
+  ArenaGroup<FlowBlockSeq> flow_seqs;
+  ArenaGroup<FlowBlockPar> flow_pars;
+  ArenaGroup<FlowBlockCond> flow_conds;
+  ArenaGroup<FlowBlockCondElif> flow_cond_elifs;
+  ArenaGroup<FlowBlockZeroCondIf> flow_zero_cond_ifs;
+  ArenaGroup<FlowBlockZeroCondElif> flow_zero_cond_elifs;
+  ArenaGroup<FlowBlockZeroSwitch> flow_zero_switches;
+  ArenaGroup<FlowBlockZeroSwitchCase> flow_zero_switch_cases;
+  ArenaGroup<FlowBlockPick> flow_picks;
+  ArenaGroup<FlowBlockPickIf> flow_pick_ifs;
+  ArenaGroup<FlowBlockWhile> flow_whiles;
+  ArenaGroup<FlowBlockDoWhile> flow_do_whiles;
+  ArenaGroup<FlowBlockCounterLoop> flow_counter_loops;
+  ArenaGroup<FlowBlockWait> flow_waits;
+  ArenaGroup<FlowBlockPip> flow_pips;
+  ArenaGroup<FlowBlockZync> flow_zyncs;
 
   // ---- context
   std::vector<ModuleStackEntry> module_stack;
@@ -279,6 +298,58 @@ class ModelArena {
   const UeCommon& get_ue_common(const UpdateEventIdent& ident) const;
   UeCommon& get_ue_common_mut(const UpdateEventIdent& ident);
 
+  // ---- flow blocks (model/flow_block/common/flow_block_arena.cpp)
+  FlowBlockIdent mk_flow_block_seq(std::string_view name);
+  /// A parallel block whose branches are synchronised at the exit.
+  FlowBlockIdent mk_flow_block_par_auto(std::string_view name);
+  /// A parallel block that exits with its first finished branch.
+  FlowBlockIdent mk_flow_block_par_no_sync(std::string_view name);
+  /// A bare block of any kind, with the kind's join policy and chain_master
+  /// and no kind-specific fields (for the kinds without their own factory).
+  FlowBlockIdent make_flow_block_record(FlowBlockType type, std::string_view name);
+  /// The condition of a block: a new "{name}_CONDSLICE" SliceBit expression
+  /// when `slice` is valid and narrower than `cond`, else `cond` itself.
+  HcpIdent resolve_cond_slice(std::string_view name, const HcpIdent& cond, const OptSlice& slice);
+
+  /// Opens `block`: closes a lazily closed chain head on top first (unless
+  /// `block` is a continuation), then pushes it.
+  void initialize_flow_block(const FlowBlockIdent& block);
+  /// The block kind's validation text, or nothing when the block may close.
+  std::optional<std::string> check_flow_block_prefinalize(const FlowBlockIdent& block);
+  /// Closes the top block (`block`): a chain head becomes lazily closed,
+  /// anything else joins its parent block or the current module.
+  void finalize_flow_block(const FlowBlockIdent& block, bool recursive);
+  /// Closes a chain head left lazily closed at the end of a flow procedure.
+  void finalize_flow_procedure();
+  /// The innermost open Sequential or Parallel block's type; Parallel when
+  /// there is none.
+  FlowBlockType get_last_skeleton_flow_block_type() const;
+  /// The flow-block part of `attach_basic_node_to_current_scope`: closes a
+  /// lazily closed top entry, then gives `node` to the open block (or, with
+  /// no block left open, to the top module).
+  void attach_basic_node_to_flow_block(const NcpIdent& node);
+
+  /// Builds the block and everything nested in it (common build, then the
+  /// block's compiler, children first); the summary is stored in the block.
+  void build_hw_master(const FlowBlockIdent& block);
+  /// Runs `f(FlowBlock&)` on the block taken out of its group (put back when
+  /// `f` returns or throws).
+  template <class F>
+  decltype(auto) take_flow_block(const FlowBlockIdent& ident, F&& f);
+  /// Runs `f(const FlowBlock&)` on the block in place.
+  template <class F>
+  decltype(auto) visit_flow_block(const FlowBlockIdent& ident, F&& f) const;
+  /// The block's common record, in place.
+  const FlowBlockBase& flow_block_base(const FlowBlockIdent& block) const;
+  /// Typed takes for the compilers that walk elif/else and pick branches;
+  /// an identifier of another type fails an equality test on the type.
+  Taken<FlowBlockCondElif> take_flow_block_cond_elif(const FlowBlockIdent& ident);
+  Taken<FlowBlockPickIf> take_flow_block_pick_if(const FlowBlockIdent& ident);
+
+  // ---- module compilation (model/module/build_flow.cpp)
+  /// Compiles the whole design from the top module down; at most once.
+  void build_flow();
+
  private:
   ModuleStackEntry pop_module_checked(const ModuleIdent& module);
   HcpIdent insert_expression(Expression expr, bool is_user);
@@ -362,7 +433,6 @@ decltype(auto) ModelArena::visit_ue(const UpdateEventIdent& ident, F&& f) const 
   arena_dispatch::ue_untype();
 }
 
-
 // Node dispatch: `f` receives the concrete node kind.
 template <class F>
 decltype(auto) ModelArena::take_ncp_node(const NcpIdent& ident, F&& f) {
@@ -379,6 +449,60 @@ decltype(auto) ModelArena::take_ncp_node(const NcpIdent& ident, F&& f) {
     case NodeType::Start: { auto t = start_nodes.take(h); return f(*t); }
   }
   fatal("unknown NodeType");
+}
+
+namespace flow_dispatch {
+[[noreturn]] [[gnu::cold]] void bad_block_type();
+[[noreturn]] [[gnu::cold]] void type_mismatch(FlowBlockType actual, FlowBlockType expected);
+}  // namespace flow_dispatch
+
+// Flow block dispatch: `f` receives the block as the flow block interface.
+template <class F>
+decltype(auto) ModelArena::take_flow_block(const FlowBlockIdent& ident, F&& f) {
+  const ArenaHandle& h = ident.ident_base.arena_handle;
+  switch (ident.block_type) {
+    case FlowBlockType::Sequential: { auto t = flow_seqs.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::Parallel: { auto t = flow_pars.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::CondIf: { auto t = flow_conds.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::CondElif: { auto t = flow_cond_elifs.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::ZeroCondIf: { auto t = flow_zero_cond_ifs.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::ZeroCondElif: { auto t = flow_zero_cond_elifs.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::ZeroSwitch: { auto t = flow_zero_switches.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::ZeroSwitchCase: { auto t = flow_zero_switch_cases.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::WhileLoop: { auto t = flow_whiles.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::DoWhile: { auto t = flow_do_whiles.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::CounterLoop: { auto t = flow_counter_loops.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::Wait: { auto t = flow_waits.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::Pipeline: { auto t = flow_pips.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::Zync: { auto t = flow_zyncs.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::Pick: { auto t = flow_picks.take(h); return f(static_cast<FlowBlock&>(*t)); }
+    case FlowBlockType::PickIf: { auto t = flow_pick_ifs.take(h); return f(static_cast<FlowBlock&>(*t)); }
+  }
+  flow_dispatch::bad_block_type();
+}
+
+template <class F>
+decltype(auto) ModelArena::visit_flow_block(const FlowBlockIdent& ident, F&& f) const {
+  const ArenaHandle& h = ident.ident_base.arena_handle;
+  switch (ident.block_type) {
+    case FlowBlockType::Sequential: return f(static_cast<const FlowBlock&>(flow_seqs.get(h)));
+    case FlowBlockType::Parallel: return f(static_cast<const FlowBlock&>(flow_pars.get(h)));
+    case FlowBlockType::CondIf: return f(static_cast<const FlowBlock&>(flow_conds.get(h)));
+    case FlowBlockType::CondElif: return f(static_cast<const FlowBlock&>(flow_cond_elifs.get(h)));
+    case FlowBlockType::ZeroCondIf: return f(static_cast<const FlowBlock&>(flow_zero_cond_ifs.get(h)));
+    case FlowBlockType::ZeroCondElif: return f(static_cast<const FlowBlock&>(flow_zero_cond_elifs.get(h)));
+    case FlowBlockType::ZeroSwitch: return f(static_cast<const FlowBlock&>(flow_zero_switches.get(h)));
+    case FlowBlockType::ZeroSwitchCase: return f(static_cast<const FlowBlock&>(flow_zero_switch_cases.get(h)));
+    case FlowBlockType::WhileLoop: return f(static_cast<const FlowBlock&>(flow_whiles.get(h)));
+    case FlowBlockType::DoWhile: return f(static_cast<const FlowBlock&>(flow_do_whiles.get(h)));
+    case FlowBlockType::CounterLoop: return f(static_cast<const FlowBlock&>(flow_counter_loops.get(h)));
+    case FlowBlockType::Wait: return f(static_cast<const FlowBlock&>(flow_waits.get(h)));
+    case FlowBlockType::Pipeline: return f(static_cast<const FlowBlock&>(flow_pips.get(h)));
+    case FlowBlockType::Zync: return f(static_cast<const FlowBlock&>(flow_zyncs.get(h)));
+    case FlowBlockType::Pick: return f(static_cast<const FlowBlock&>(flow_picks.get(h)));
+    case FlowBlockType::PickIf: return f(static_cast<const FlowBlock&>(flow_pick_ifs.get(h)));
+  }
+  flow_dispatch::bad_block_type();
 }
 
 }  // namespace velora

@@ -55,8 +55,7 @@ BasicAssignResult ModelArena::gen_basic_assign(const HcpIdent& des, const HcpIde
 }
 
 void ModelArena::attach_basic_node_to_current_scope(const NcpIdent& node) {
-  if (!flow_block_stack.empty())
-    fatal("attach_basic_node_to_current_scope: flow blocks cannot take assignment nodes yet");
+  if (!flow_block_stack.empty()) return attach_basic_node_to_flow_block(node);
   if (!top_module) fatal("add_basic_node_to_top_module: no top module set");
   modules.take(top_module->ident_base.arena_handle)->basic_nodes_i.push_back(node);
 }
