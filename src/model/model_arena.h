@@ -364,9 +364,8 @@ namespace arena_dispatch {
 // Component dispatch. Every kind implements the same set of members (the
 // assignable and base operations, see hw_component/assignable_hcp.h), so `f`
 // is usually a generic lambda.
-// Special registers: add one case per kind (StateReg, CondWaitStateReg,
-// CycleWaitStateReg, CntReg, SyncReg) to both switches below, in place of the
-// fall-through to the refusal.
+// A new kind needs a case in both switches and the same member set; Nest has
+// no group and is refused.
 template <class F>
 decltype(auto) ModelArena::take_hcp(const HcpIdent& ident, F&& f) {
   const ArenaHandle& h = ident.ident_base.arena_handle;

@@ -44,6 +44,8 @@ struct HcpRecordBase {
   HcpAssign hcp_assign;
 
   void set_arena_handle(const ArenaHandle& h) { ident.ident_base.arena_handle = h; }
+  const IdentBase& get_iden_base() const { return ident.ident_base; }
+  IdentBase& get_iden_base_mut() { return ident.ident_base; }
   const HcpIdent& get_ident() const { return ident; }
   HcpIdent& get_ident_mut() { return ident; }
 
