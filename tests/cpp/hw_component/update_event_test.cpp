@@ -113,6 +113,10 @@ TEST_F(UpdateEvents, AddDisFailures) {
   arena.get_ue_common_mut(inner).clk_src = clk;
   EXPECT_EQ(fatal_message([&] { arena.make_ue_add_dis(c1, std::nullopt, inner); }),
             "make_ue_*: clk_src must be None when clk_mode is ClkFree");
+  const std::size_t exprs = arena.expressions.size();
+  EXPECT_EQ(fatal_message([&] { arena.make_ue_add_dis(c1, c2, inner); }),
+            "make_ue_*: clk_src must be None when clk_mode is ClkFree");
+  EXPECT_EQ(arena.expressions.size(), exprs);  // refused before the AND was made
 }
 
 TEST_F(UpdateEvents, MakeUeFullWrapsOnlyWhenAConditionIsGiven) {

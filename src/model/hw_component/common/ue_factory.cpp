@@ -77,13 +77,15 @@ UpdateEventIdent ModelArena::make_ue_full(const std::optional<HcpIdent>& cond_a,
 UpdateEventIdent ModelArena::make_ue_add_dis(const std::optional<HcpIdent>& cond_a,
                                              const std::optional<HcpIdent>& cond_b, const UpdateEventIdent& inner) {
   if (!cond_a && !cond_b) fatal("internal error: entered unreachable code");
+  // Checked before anything is made, so that a refused wrapper leaves no
+  // stray "cond_dis_expr" behind.
+  const UeCommon inner_common = get_ue_common(inner);
+  if (inner_common.clk_mode == ClockMode::ClkFree && inner_common.clk_src) fatal(kClkFreeWithSrc);
   HcpIdent cond;
   if (cond_a && cond_b)
     cond = make_expression(false, "cond_dis_expr", LogicOp::BitwiseAnd, *cond_a, *cond_b, Slice{0, 1}, Slice{0, 1});
   else
     cond = cond_a ? *cond_a : *cond_b;
-  const UeCommon& inner_common = get_ue_common(inner);
-  if (inner_common.clk_mode == ClockMode::ClkFree && inner_common.clk_src) fatal(kClkFreeWithSrc);
   UeCond ue = new_ue<UeCond>();
   ue.common.priority = inner_common.priority;
   ue.common.clk_mode = inner_common.clk_mode;
