@@ -13,5 +13,7 @@ using MethodTable = std::vector<PyMethodDef>;
 /// Modules and the module trace stack.
 void add_module_methods(MethodTable& table);
 void add_hw_component_methods(MethodTable& table);
+/// Reading and setting the assignment priority.
+void add_asm_priority_methods(MethodTable& table);
 
 }  // namespace velora::py

@@ -31,6 +31,7 @@ PyMethodDef* method_table() {
     auto* t = new MethodTable();
     add_module_methods(*t);
     add_hw_component_methods(*t);
+    add_asm_priority_methods(*t);
     t->push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
     return t->data();
   }();
