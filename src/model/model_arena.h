@@ -25,9 +25,17 @@
 #include "model/hw_component/mem_blk.h"
 #include "model/hw_component/mem_ele.h"
 #include "model/hw_component/reg.h"
+#include "model/hw_component/sp_reg/cnt_reg.h"
+#include "model/hw_component/sp_reg/cond_wait_state_reg.h"
+#include "model/hw_component/sp_reg/cycle_wait_state_reg.h"
+#include "model/hw_component/sp_reg/state_reg.h"
+#include "model/hw_component/sp_reg/sync_reg.h"
 #include "model/hw_component/val.h"
 #include "model/hw_component/wire.h"
 #include "model/module/module.h"
+#include "model/nodes/asm_node.h"
+#include "model/nodes/comb_nodes.h"
+#include "model/nodes/reg_nodes.h"
 
 namespace velora {
 
@@ -72,11 +80,29 @@ class ModelArena {
   ArenaGroup<MemBlk> mem_blks;
   ArenaGroup<Expression> expressions;
 
+  // ---- special-register groups (dispatched by `hw_type` like the components)
+  ArenaGroup<StateReg> state_regs;
+  ArenaGroup<SyncReg> sync_regs;
+  ArenaGroup<CntReg> cnt_regs;
+  ArenaGroup<CondWaitStateReg> cond_wait_state_regs;
+  ArenaGroup<CycleWaitStateReg> cycle_wait_state_regs;
+
   // ---- update-event groups (dispatched by `ue_type` in take_ue / visit_ue)
   ArenaGroup<UeBasic> ue_basics;
   ArenaGroup<UeGrp> ue_grps;
   ArenaGroup<UeCond> ue_conds;
   ArenaGroup<UeSwitch> ue_switches;
+
+  // ---- control-node groups (dispatched by `node_type` in take_ncp_node / get_ncp_node)
+  ArenaGroup<AsmNode> asm_nodes;
+  ArenaGroup<StartNode> start_nodes;
+  ArenaGroup<StateNode> state_nodes;
+  ArenaGroup<SynNode> syn_nodes;
+  ArenaGroup<WaitCondNode> wait_cond_nodes;
+  ArenaGroup<WaitCycleNode> wait_cycle_nodes;
+  ArenaGroup<CounterNode> counter_nodes;
+  ArenaGroup<PseudoNode> pseudo_nodes;
+  ArenaGroup<OprNode> opr_nodes;
 
   // ---- context
   std::vector<ModuleStackEntry> module_stack;
@@ -170,6 +196,53 @@ class ModelArena {
   /// when no block is open.
   void attach_basic_node_to_current_scope(const NcpIdent& node);
 
+  // ---- special registers (generated components of the current module)
+  /// 1-bit state register with its constants "{name}_SET" and "{name}_UNSET".
+  HcpIdent make_state_reg(std::string_view name);
+  /// Fatal "SyncReg size must be positive" for size < 1.
+  HcpIdent make_sync_reg(std::string_view name, std::int32_t size);
+  HcpIdent make_cond_wait_state_reg(std::string_view name, const HcpIdent& cond, std::int32_t slice_start,
+                                    std::int32_t slice_stop);
+  /// Fatal "wait_cycle must be positive" for wait_cycle < 1.
+  HcpIdent make_cycle_wait_state_reg(std::string_view name, std::int32_t wait_cycle);
+  /// Fatal "max_cycle must be positive", "assertion failed: max_number > 0"
+  /// or "inc_val must be positive", checked in this order.
+  HcpIdent make_cnt_reg(std::string_view name, std::int32_t inc_val, std::int32_t max_cycle);
+
+  // ---- control nodes
+  /// An assignment node carrying one meta.
+  NcpIdent make_asm_node(bool is_user, std::string_view name, AssignMeta meta);
+  /// An assignment node carrying several metas (fatal "assertion failed:
+  /// !metas.is_empty()" for none).
+  NcpIdent make_asm_node_many(std::string_view name, std::vector<AssignMeta> metas);
+  NcpIdent make_opr_node(std::string_view name, const HcpIdent& signal);
+  /// `join` must be BitwiseAnd or BitwiseOr.
+  NcpIdent make_pseudo_node(std::string_view name, std::int32_t width, LogicOp join);
+  NcpIdent make_start_node(std::string_view name, const HcpIdent& start_signal);
+  NcpIdent make_state_node(bool is_user, std::string_view name);
+  NcpIdent make_syn_node(bool is_user, std::string_view name, std::int32_t syn_size);
+  NcpIdent make_wait_cond_node(bool is_user, std::string_view name, const HcpIdent& cond, std::int32_t slice_start,
+                               std::int32_t slice_stop);
+  NcpIdent make_wait_cycle_node(bool is_user, std::string_view name, std::int32_t cycle);
+  NcpIdent make_counter_node(bool is_user, std::string_view name, std::int32_t last_loop_cnt);
+
+  /// The node in place, as the node interface.
+  const NcpNode& get_ncp_node(const NcpIdent& ident) const;
+  NcpNode& get_ncp_node_mut(const NcpIdent& ident);
+  /// Runs `f(node&)` on the node taken out of its group (put back when `f`
+  /// returns or throws).
+  template <class F>
+  decltype(auto) take_ncp_node(const NcpIdent& ident, F&& f);
+  /// Takes the node, runs `assign_prelim` if `prelim`, then `assign_final`
+  /// if `final`, puts it back.
+  void assign_ncp_node(const NcpIdent& ident, bool prelim, bool final);
+  /// The assignment-node operations: each checks the node type is Asm.
+  void dry_assign_asm_node(const NcpIdent& ident);
+  void init_asm_node_clk_src(const NcpIdent& ident);
+  void assign_asm_from_state_node(const NcpIdent& ident);
+  void set_asm_node_clk_src_direct(const NcpIdent& ident, const HcpIdent& clk);
+  void apply_asm_node_pending_pre_cond(const NcpIdent& ident);
+
   // ---- update events
   UpdateEventIdent make_ue_basic(const HcpIdent& src, std::int32_t des_start, std::int32_t des_stop,
                                  std::int32_t src_start, std::int32_t src_stop, std::int32_t priority,
@@ -234,7 +307,11 @@ decltype(auto) ModelArena::take_hcp(const HcpIdent& ident, F&& f) {
     case HwComponentType::Expression: { auto t = expressions.take(h); return f(*t); }
     case HwComponentType::IoWire: { auto t = io_wires.take(h); return f(*t); }
     case HwComponentType::MemBlock: { auto t = mem_blks.take(h); return f(*t); }
-    // ---- special registers: cases go here
+    case HwComponentType::StateReg: { auto t = state_regs.take(h); return f(*t); }
+    case HwComponentType::CondWaitStateReg: { auto t = cond_wait_state_regs.take(h); return f(*t); }
+    case HwComponentType::CycleWaitStateReg: { auto t = cycle_wait_state_regs.take(h); return f(*t); }
+    case HwComponentType::CntReg: { auto t = cnt_regs.take(h); return f(*t); }
+    case HwComponentType::SyncReg: { auto t = sync_regs.take(h); return f(*t); }
     default: break;
   }
   arena_dispatch::not_hcp_base(ident.hw_type);
@@ -251,7 +328,11 @@ decltype(auto) ModelArena::visit_hcp(const HcpIdent& ident, F&& f) const {
     case HwComponentType::Expression: return f(expressions.get(h));
     case HwComponentType::IoWire: return f(io_wires.get(h));
     case HwComponentType::MemBlock: return f(mem_blks.get(h));
-    // ---- special registers: cases go here
+    case HwComponentType::StateReg: return f(state_regs.get(h));
+    case HwComponentType::CondWaitStateReg: return f(cond_wait_state_regs.get(h));
+    case HwComponentType::CycleWaitStateReg: return f(cycle_wait_state_regs.get(h));
+    case HwComponentType::CntReg: return f(cnt_regs.get(h));
+    case HwComponentType::SyncReg: return f(sync_regs.get(h));
     default: break;
   }
   arena_dispatch::not_hcp_assignable(ident.hw_type);
@@ -281,5 +362,23 @@ decltype(auto) ModelArena::visit_ue(const UpdateEventIdent& ident, F&& f) const 
   arena_dispatch::ue_untype();
 }
 
+
+// Node dispatch: `f` receives the concrete node kind.
+template <class F>
+decltype(auto) ModelArena::take_ncp_node(const NcpIdent& ident, F&& f) {
+  const ArenaHandle& h = ident.ident_base.arena_handle;
+  switch (ident.node_type) {
+    case NodeType::Asm: { auto t = asm_nodes.take(h); return f(*t); }
+    case NodeType::State: { auto t = state_nodes.take(h); return f(*t); }
+    case NodeType::Syn: { auto t = syn_nodes.take(h); return f(*t); }
+    case NodeType::Pseudo: { auto t = pseudo_nodes.take(h); return f(*t); }
+    case NodeType::Opr: { auto t = opr_nodes.take(h); return f(*t); }
+    case NodeType::WaitCond: { auto t = wait_cond_nodes.take(h); return f(*t); }
+    case NodeType::WaitCycle: { auto t = wait_cycle_nodes.take(h); return f(*t); }
+    case NodeType::Counter: { auto t = counter_nodes.take(h); return f(*t); }
+    case NodeType::Start: { auto t = start_nodes.take(h); return f(*t); }
+  }
+  fatal("unknown NodeType");
+}
 
 }  // namespace velora

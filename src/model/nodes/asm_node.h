@@ -12,31 +12,20 @@
 #include <vector>
 
 #include "model/controller/clock_mode.h"
+#include "model/hw_component/common/assign_meta.h"
 #include "model/hw_component/common/update_event.h"
 #include "model/nodes/ncp_node.h"
 
 namespace velora {
 
-struct AssignMeta;
-
-class AsmNode final : public NcpNode {
+class AsmNode final : public TriggeredNode {
  public:
-  NcpIdent ident;
-  NodeTriggers triggers;
   /// Never empty once made by a factory.
   std::vector<AssignMeta> asm_metas;
 
-  AsmNode();
-  AsmNode(NcpIdent id, std::vector<AssignMeta> metas);
-  AsmNode(AsmNode&&) noexcept;
-  AsmNode& operator=(AsmNode&&) noexcept;
-  ~AsmNode() override;
+  AsmNode() = default;
+  AsmNode(const NcpIdent& id, std::vector<AssignMeta> metas) : asm_metas(std::move(metas)) { ident = id; }
 
-  void set_arena_handle(const ArenaHandle& h) { ident.ident_base.arena_handle = h; }
-
-  const NodeTriggers& get_node_triggers() const override { return triggers; }
-  NodeTriggers& get_node_triggers_mut() override { return triggers; }
-  const NcpIdent& get_ncp_ident() const override { return ident; }
   /// The first meta's clock mode; ClkUnused without metas.
   ClockMode get_clock_mode() const override;
   /// Fatal "AsmNode::assign_prelim(): is not support in AsmNode".

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "model/controller/clock_mode.h"
 #include "model/hw_component/sp_reg/trigger_sig.h"
@@ -103,6 +104,26 @@ class NcpNode {
 
   /// Exit signal of a trigger or depend node, this node's own for itself.
   HcpIdent exit_of(const ModelArena& arena, const NcpIdent& node) const { return resolve_node_exit_opr(arena, node); }
+};
+
+/// What every node with a trigger record holds.
+class TriggeredNode : public NcpNode {
+ public:
+  NcpIdent ident;
+  NodeTriggers triggers;
+
+  void set_arena_handle(const ArenaHandle& h) { ident.ident_base.arena_handle = h; }
+  const NodeTriggers& get_node_triggers() const override { return triggers; }
+  NodeTriggers& get_node_triggers_mut() override { return triggers; }
+  const NcpIdent& get_ncp_ident() const override { return ident; }
+
+ protected:
+  TriggeredNode() = default;
+  TriggeredNode(NodeType type, bool is_user, std::string_view name) : ident(type, is_user, name) {}
+  /// True when the node has none of hold, int_reset and int_start.
+  bool untriggered() const;
+  /// `raw` bound with int_reset, then with hold.
+  HcpIdent bind_exit(ModelArena& arena, const HcpIdent& raw) const;
 };
 
 }  // namespace velora

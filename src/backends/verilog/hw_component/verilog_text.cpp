@@ -1,6 +1,7 @@
 #include "backends/verilog/hw_component/verilog_text.h"
 
 #include <array>
+#include <vector>
 
 #include "common/error.h"
 
@@ -20,6 +21,34 @@ void write_slice_vb(TextWriter& out, std::int64_t width, const std::optional<Sli
   out.write(':');
   out.write_dec(slice->start);
   out.write(']');
+}
+
+void write_last_index_vb(TextWriter& out, std::uint32_t exponent) {
+  if (exponent <= 64) {
+    out.write_udec(exponent == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << exponent) - 1);
+    return;
+  }
+  // All ones over `exponent` bits, divided down by 10^19 for the digits.
+  std::vector<std::uint64_t> limbs((exponent + 63) / 64, ~std::uint64_t{0});
+  if (exponent % 64 != 0) limbs.back() = (std::uint64_t{1} << (exponent % 64)) - 1;
+  constexpr std::uint64_t kChunk = 10000000000000000000ull;  // 10^19
+  std::vector<std::uint64_t> chunks;                          // least significant first
+  while (!limbs.empty()) {
+    unsigned __int128 rem = 0;
+    for (auto it = limbs.rbegin(); it != limbs.rend(); ++it) {
+      const unsigned __int128 cur = (rem << 64) | *it;
+      *it = static_cast<std::uint64_t>(cur / kChunk);
+      rem = cur % kChunk;
+    }
+    chunks.push_back(static_cast<std::uint64_t>(rem));
+    while (!limbs.empty() && limbs.back() == 0) limbs.pop_back();
+  }
+  out.write_udec(chunks.back());
+  for (auto it = chunks.rbegin() + 1; it != chunks.rend(); ++it) {
+    const std::string digits = std::to_string(*it);
+    out.pending().append(19 - digits.size(), '0');
+    out.write(digits);
+  }
 }
 
 void write_vary_val_vb(TextWriter& out, const VaryVal& value) {

@@ -27,6 +27,10 @@ void write_range_vb(TextWriter& out, std::int64_t width);
 /// slice start is negative. A slice over the whole signal is still written.
 void write_slice_vb(TextWriter& out, std::int64_t width, const std::optional<Slice>& slice);
 
+/// The decimal form of 2^exponent - 1 (the last word index of a memory with
+/// `exponent` address bits), exact for any exponent.
+void write_last_index_vb(TextWriter& out, std::uint32_t exponent);
+
 /// The literal of a constant: "1'b{bit}" for width 1, otherwise
 /// "{width}'h{hex digits}" without leading zeros ("8'hff", "64'h0").
 void write_vary_val_vb(TextWriter& out, const VaryVal& value);
