@@ -62,11 +62,21 @@ std::int32_t get_hw_bit_sz(Call& call, velora::HcpIdent hcp_i) {
   return whole.stop - whole.start;
 }
 
+/// The register and wire groups are addressed by handle alone: an identifier
+/// of another kind would select an unrelated component with the same slot.
+void require_kind(const velora::HcpIdent& ident, velora::HwComponentType expected, const char* operation) {
+  if (ident.hw_type != expected)
+    velora::fatal(std::string(operation) + ": expected a " + std::string(velora::printed(expected)) +
+                  " identifier, got " + std::string(velora::printed(ident.hw_type)));
+}
+
 void set_reg_reset(Call& call, velora::HcpIdent reg_i, velora::HcpIdent reset_val_i) {
+  require_kind(reg_i, velora::HwComponentType::Reg, "set_reg_reset");
   call.model().set_reg_reset(reg_i, reset_val_i);
 }
 
 void set_wire_default(Call& call, velora::HcpIdent wire_i, velora::HcpIdent default_val_i) {
+  require_kind(wire_i, velora::HwComponentType::Wire, "set_wire_default");
   call.model().set_wire_default(wire_i, default_val_i);
 }
 
