@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,12 @@ namespace velora {
 struct ArenaHandle {
   std::uint64_t index = 0;
   std::uint32_t generation = 0xFFFFFFFFu;
+
+  // Declared constructors make the type non-trivial for layout, so that
+  // identifiers holding a handle as `[[no_unique_address]]` can place small
+  // fields in its tail padding.
+  constexpr ArenaHandle() = default;
+  constexpr ArenaHandle(std::uint64_t i, std::uint32_t g) : index(i), generation(g) {}
 
   /// The handle of an entity that has not been inserted anywhere.
   static constexpr ArenaHandle nothing() { return ArenaHandle{0, 0xFFFFFFFFu}; }
@@ -43,6 +50,10 @@ class Taken;
 /// Typed slot store. `T` must be default constructible (the empty placeholder
 /// left in a taken slot) and give access to its identifier's handle through
 /// `set_arena_handle(ArenaHandle)`.
+///
+/// Slots live in fixed-size blocks: the store grows without moving stored
+/// entities, and without the transient doubling of one contiguous array
+/// (which would double the peak memory of a large design while it grows).
 template <class T>
 class ArenaGroup {
  public:
@@ -55,23 +66,27 @@ class ArenaGroup {
   /// Stores `value` and returns its handle; the stored value's identifier
   /// receives the same handle.
   ArenaHandle insert(T value) {
-    ArenaHandle handle{nodes_.size(), 0};
+    ArenaHandle handle{size_, 0};
     value.set_arena_handle(handle);
-    nodes_.push_back(Node{std::move(value), 0, false});
+    if ((size_ & kBlockMask) == 0) blocks_.push_back(std::make_unique<Node[]>(kBlockSize));
+    Node& node = node_at(size_);
+    node.value = std::move(value);
+    node.generation = 0;
+    node.taken = false;
+    ++size_;
     return handle;
   }
 
-  std::size_t size() const { return nodes_.size(); }
-  void reserve(std::size_t n) { nodes_.reserve(n); }
+  std::size_t size() const { return size_; }
 
   /// Shared access to a stored entity in place.
-  const T& get(const ArenaHandle& handle) const { return nodes_[checked(handle)].value; }
+  const T& get(const ArenaHandle& handle) const { return node_at(checked(handle)).value; }
   /// Exclusive access to a stored entity in place.
-  T& get_mut(const ArenaHandle& handle) { return nodes_[checked(handle)].value; }
+  T& get_mut(const ArenaHandle& handle) { return node_at(checked(handle)).value; }
 
   /// Moves the entity out of its slot, leaving the empty placeholder.
   T take_raw(const ArenaHandle& handle) {
-    Node& node = nodes_[checked(handle)];
+    Node& node = node_at(checked(handle));
     if (node.taken) arena_detail::slot_already_taken(handle);
     node.taken = true;
     T out = std::move(node.value);
@@ -81,7 +96,7 @@ class ArenaGroup {
 
   /// Moves `value` back into the slot it was taken from.
   void replace_back(const ArenaHandle& handle, T value) {
-    Node& node = nodes_[checked(handle)];
+    Node& node = node_at(checked(handle));
     if (!node.taken) arena_detail::slot_not_taken(handle);
     node.value = std::move(value);
     node.taken = false;
@@ -90,31 +105,38 @@ class ArenaGroup {
   /// Takes the entity out under a guard that puts it back when the scope ends.
   Taken<T> take(const ArenaHandle& handle);
 
-  bool is_taken(const ArenaHandle& handle) const { return nodes_[checked(handle)].taken; }
+  bool is_taken(const ArenaHandle& handle) const { return node_at(checked(handle)).taken; }
 
   /// Walks the stored entities in slot order.
   template <class F>
   void for_each(F&& f) const {
-    for (const Node& node : nodes_) f(node.value);
+    for (std::size_t i = 0; i < size_; ++i) f(node_at(i).value);
   }
 
  private:
   friend class Taken<T>;
   struct Node {
-    T value;
-    std::uint32_t generation;
-    bool taken;
+    T value{};
+    std::uint32_t generation = 0;
+    bool taken = false;
   };
+  static constexpr std::size_t kBlockBits = 8;
+  static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
+  static constexpr std::size_t kBlockMask = kBlockSize - 1;
+
+  Node& node_at(std::size_t i) { return blocks_[i >> kBlockBits][i & kBlockMask]; }
+  const Node& node_at(std::size_t i) const { return blocks_[i >> kBlockBits][i & kBlockMask]; }
 
   std::size_t checked(const ArenaHandle& handle) const {
-    if (handle.index >= nodes_.size()) arena_detail::index_out_of_range();
-    const Node& node = nodes_[handle.index];
+    if (handle.index >= size_) arena_detail::index_out_of_range();
+    const Node& node = node_at(static_cast<std::size_t>(handle.index));
     if (node.generation != handle.generation)
       arena_detail::generation_mismatch(node.generation, handle.generation);
     return static_cast<std::size_t>(handle.index);
   }
 
-  std::vector<Node> nodes_;
+  std::vector<std::unique_ptr<Node[]>> blocks_;
+  std::size_t size_ = 0;
 };
 
 /// An entity taken out of its group. Dereference to use it; `put_back()` puts
@@ -151,7 +173,7 @@ class Taken {
   void restore() noexcept {
     // The handle was checked when the entity was taken and slots never move,
     // so this cannot fail.
-    auto& node = group_->nodes_[static_cast<std::size_t>(handle_.index)];
+    auto& node = group_->node_at(static_cast<std::size_t>(handle_.index));
     node.value = std::move(value_);
     node.taken = false;
   }

@@ -117,7 +117,7 @@ class IdentBase {
   IdentBase(NamePrefix prefix, bool is_user, std::string_view rel_name);
 
   std::uint64_t global_id = 0;
-  ArenaHandle arena_handle = ArenaHandle::nothing();
+  [[no_unique_address]] ArenaHandle arena_handle = ArenaHandle::nothing();
 
   bool is_user_com() const { return is_user_; }
   std::string_view rel_name() const { return name_text(rel_name_); }
@@ -152,7 +152,7 @@ void check_name_len(std::string_view text);
 
 struct ModuleIdent {
   IdentBase ident_base;
-  ArenaHandle master_module_handle = ArenaHandle::nothing();
+  [[no_unique_address]] ArenaHandle master_module_handle = ArenaHandle::nothing();
   std::uint32_t depth_level = 0;
 
   ModuleIdent() = default;
@@ -170,7 +170,7 @@ struct HcpIdent {
   /// The module the component was stamped into (the nothing handle before).
   /// Module identifiers never change after creation, so the handle stands for
   /// the copy of the module's identifier.
-  ArenaHandle parent_module = ArenaHandle::nothing();
+  [[no_unique_address]] ArenaHandle parent_module = ArenaHandle::nothing();
   HwComponentType hw_type = HwComponentType::Reg;
   SensitiveType sensitivity = SensitiveType::Clocked;
 
@@ -190,7 +190,7 @@ struct NcpIdent {
 
 struct CcpIdent {
   IdentBase ident_base;
-  ArenaHandle parent_module = ArenaHandle::nothing();
+  [[no_unique_address]] ArenaHandle parent_module = ArenaHandle::nothing();
   CcpType ccp_type = CcpType::Arb;
 
   CcpIdent() = default;

@@ -6,7 +6,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "common/error.h"
@@ -28,13 +27,26 @@ struct Entry {
 
 class NameTable {
  public:
-  NameTable() { add_locked(std::string_view{}); }
+  NameTable() : slots_(1024, 0) { intern(std::string_view{}); }
 
   NameId intern(std::string_view text) {
+    const std::uint64_t h = hash(text);
+    const std::uint32_t tag = static_cast<std::uint32_t>(h >> 32);
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = index_.find(text);
-    if (it != index_.end()) return it->second;
-    return add_locked(text);
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = static_cast<std::size_t>(h) & mask;; i = (i + 1) & mask) {
+      const std::uint64_t slot = slots_[i];
+      if (slot == 0) {
+        NameId id = add_locked(text);
+        slots_[i] = (std::uint64_t{tag} << 32) | (std::uint64_t{id} + 1);
+        if (++used_ * 2 > slots_.size()) grow();
+        return id;
+      }
+      if (static_cast<std::uint32_t>(slot >> 32) == tag) {
+        NameId id = static_cast<NameId>((slot & 0xFFFFFFFFu) - 1);
+        if (text_locked(id) == text) return id;
+      }
+    }
   }
 
   std::string_view text(NameId id) const {
@@ -61,8 +73,37 @@ class NameTable {
       blocks_[b].store(block, std::memory_order_release);
     }
     block[id & (kBlockSize - 1)] = Entry{stored, static_cast<std::uint32_t>(text.size())};
-    index_.emplace(std::string_view(stored, text.size()), id);
     return id;
+  }
+
+  std::string_view text_locked(NameId id) const {
+    const Entry& e = blocks_[id >> kBlockBits].load(std::memory_order_relaxed)[id & (kBlockSize - 1)];
+    return std::string_view(e.data, e.size);
+  }
+
+  // FNV-1a folded through a multiplicative mix: cheap for the short names
+  // identifiers carry, and well spread over both halves of the word.
+  static std::uint64_t hash(std::string_view text) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : text) h = (h ^ c) * 1099511628211ull;
+    h ^= h >> 29;
+    h *= 0xbf58476d1ce4e5b9ull;
+    h ^= h >> 32;
+    return h;
+  }
+
+  /// Doubles the open-addressing index; slots hold (hash tag << 32 | id + 1).
+  void grow() {
+    std::vector<std::uint64_t> old = std::move(slots_);
+    slots_.assign(old.size() * 2, 0);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::uint64_t slot : old) {
+      if (slot == 0) continue;
+      NameId id = static_cast<NameId>((slot & 0xFFFFFFFFu) - 1);
+      std::size_t i = static_cast<std::size_t>(hash(text_locked(id))) & mask;
+      while (slots_[i] != 0) i = (i + 1) & mask;
+      slots_[i] = slot;
+    }
   }
 
   const char* store_chars(std::string_view text) {
@@ -85,7 +126,8 @@ class NameTable {
   }
 
   mutable std::mutex mutex_;
-  std::unordered_map<std::string_view, NameId> index_;
+  std::vector<std::uint64_t> slots_;
+  std::size_t used_ = 0;
   std::array<std::atomic<Entry*>, kMaxBlocks> blocks_{};
   std::vector<std::unique_ptr<Entry[]>> owned_blocks_;
   std::vector<std::unique_ptr<char[]>> chunks_;

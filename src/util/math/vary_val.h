@@ -11,23 +11,45 @@
 
 namespace velora {
 
+///
+/// Constants of up to 64 bits, by far the most common, keep their one limb
+/// inline; wider ones keep their limbs in one heap array.
 class VaryVal {
  public:
   VaryVal() = default;
+  VaryVal(const VaryVal& other);
+  VaryVal(VaryVal&& other) noexcept;
+  VaryVal& operator=(const VaryVal& other);
+  VaryVal& operator=(VaryVal&& other) noexcept;
+  ~VaryVal();
 
   /// Pads or drops limbs to ceil(width / 64) and clears the bits at and
   /// above `width`: excess value bits are cut off silently.
   static VaryVal from_limbs(std::span<const std::uint64_t> limbs, std::uint64_t width);
 
-  const std::vector<std::uint64_t>& limbs() const { return limbs_; }
+  /// The limbs, least significant first: ceil(width / 64) of them.
+  std::span<const std::uint64_t> limb_span() const {
+    return {is_inline() ? &inline_ : heap_, limb_count()};
+  }
+  /// A copy of the limbs.
+  std::vector<std::uint64_t> limbs() const {
+    auto s = limb_span();
+    return {s.begin(), s.end()};
+  }
   std::uint64_t width() const { return width_; }
+  std::size_t limb_count() const { return static_cast<std::size_t>((width_ + 63) / 64); }
   bool is_zero() const;
 
-  friend bool operator==(const VaryVal&, const VaryVal&) = default;
+  friend bool operator==(const VaryVal& a, const VaryVal& b);
 
  private:
-  std::vector<std::uint64_t> limbs_;
+  bool is_inline() const { return width_ <= 64; }
+
   std::uint64_t width_ = 0;
+  union {
+    std::uint64_t inline_ = 0;
+    std::uint64_t* heap_;
+  };
 };
 
 /// An integer of any size and sign, as sign and magnitude limbs (least

@@ -32,7 +32,7 @@ std::string module_verilog_name(Call& call, velora::ModuleIdent module_i) {
 
 }  // namespace
 
-void add_component_methods(MethodTable& t) {
+void add_module_methods(MethodTable& t) {
   t.push_back(method<&mk_module, "mk_module", "name">());
   t.push_back(method<&set_top_module, "set_top_module", "module_i">());
   t.push_back(method<&track_module_at_com_init, "track_module_at_com_init", "module_i">());

@@ -10,7 +10,10 @@ namespace velora::py {
 
 using MethodTable = std::vector<PyMethodDef>;
 
-/// Modules, components, component properties and assignment.
-void add_component_methods(MethodTable& table);
+/// Modules and the module trace stack.
+void add_module_methods(MethodTable& table);
+void add_hw_component_methods(MethodTable& table);
+/// Reading and setting the assignment priority.
+void add_asm_priority_methods(MethodTable& table);
 
 }  // namespace velora::py

@@ -29,7 +29,9 @@ PyObject* model_arena_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) 
 PyMethodDef* method_table() {
   static PyMethodDef* table = [] {
     auto* t = new MethodTable();
-    add_component_methods(*t);
+    add_module_methods(*t);
+    add_hw_component_methods(*t);
+    add_asm_priority_methods(*t);
     t->push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
     return t->data();
   }();
