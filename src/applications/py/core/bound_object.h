@@ -20,7 +20,7 @@ struct ModelOwner {
 };
 
 /// Refuses a call from a thread other than the creating one (fatal error).
-void check_thread(ModelOwner* self, const char* class_name);
+void check_thread(ModelOwner* self);
 
 /// Exclusive access to an owner's model for the duration of one call.
 class Borrow {

@@ -127,7 +127,7 @@ struct MethodImpl {
     if (!bind_arguments(Name.c_str(), kNames, N, kOptional, args, PyVectorcall_NARGS(nargs), kwnames, slots))
       return nullptr;
     try {
-      check_thread(self, "ModelArena");
+      check_thread(self);
       Borrow borrow(self);
       Call call(self->state, *self->model);
       auto decoded = decode(call, slots, std::make_index_sequence<N>{});

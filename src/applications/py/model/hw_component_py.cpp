@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "applications/py/model/method_tables.h"
+#include "backends/verilog/hw_component/hcp_vb.h"
 #include "model/hw_component/basic_assign.h"
 
 namespace velora::py {
@@ -80,6 +81,12 @@ void set_wire_default(Call& call, velora::HcpIdent wire_i, velora::HcpIdent defa
   call.model().set_wire_default(wire_i, default_val_i);
 }
 
+std::string hcp_verilog_name(Call& call, velora::HcpIdent hcp_i) {
+  if (hcp_i.hw_type == velora::HwComponentType::Nest)
+    velora::fatal("take_hcp_vb: Nest not yet ported to Verilog backend");
+  return velora::gen_var_name_vb(call.model(), hcp_i);
+}
+
 void gen_basic_assign(Call& call, velora::HcpIdent des_i, PyOperand src, std::optional<velora::Slice> src_slice,
                       std::optional<velora::Slice> des_slice) {
   velora::ModelArena& model = call.model();
@@ -120,6 +127,7 @@ void add_hw_component_methods(MethodTable& t) {
   t.push_back(method<&get_hw_bit_sz, "get_hw_bit_sz", "hcp_i">());
   t.push_back(method<&set_reg_reset, "set_reg_reset", "reg_i", "reset_val_i">());
   t.push_back(method<&set_wire_default, "set_wire_default", "wire_i", "default_val_i">());
+  t.push_back(method<&hcp_verilog_name, "hcp_verilog_name", "hcp_i">());
   t.push_back(method<&gen_basic_assign, "gen_basic_assign", "des_i", "src", "src_slice", "des_slice">());
 }
 

@@ -15,5 +15,7 @@ void add_module_methods(MethodTable& table);
 void add_hw_component_methods(MethodTable& table);
 /// Reading and setting the assignment priority.
 void add_asm_priority_methods(MethodTable& table);
+/// The flow-block lifecycle, the block factories and `build_flow`.
+void add_flow_block_methods(MethodTable& table);
 
 }  // namespace velora::py

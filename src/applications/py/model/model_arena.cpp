@@ -32,6 +32,7 @@ PyMethodDef* method_table() {
     add_module_methods(*t);
     add_hw_component_methods(*t);
     add_asm_priority_methods(*t);
+    add_flow_block_methods(*t);
     t->push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
     return t->data();
   }();

@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "applications/py/core/call.h"
+#include "applications/py/core/py_stdout.h"
+#include "backends/verilog/backend.h"
 
 namespace velora::py {
 namespace {
@@ -22,7 +24,7 @@ PyObject* backend_from_args(PyTypeObject* type, PyObject* const* args, Py_ssize_
   auto* arena = reinterpret_cast<ModelOwner*>(slots[0]);
   PyRef backend;
   try {
-    check_thread(arena, "ModelArena");
+    check_thread(arena);
     Borrow borrow(arena);
     backend = PyRef::steal(new_model_owner(type, state));
     if (!backend) return nullptr;
@@ -46,7 +48,32 @@ PyObject* backend_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
   return backend_from_args(type, flat.items.data(), flat.npos, flat.kwnames.get());
 }
 
+// `emit(output_dir, top_file_name)`: routing, preparation and one file per
+// module; progress lines go to sys.stdout.
+void emit(Call& call, std::string_view output_dir, std::string_view top_file_name) {
+  PyStdoutBuf buffer;
+  {
+    std::ostream progress(&buffer);
+    try {
+      velora::emit_verilog(call.model(), output_dir, top_file_name, progress);
+    } catch (...) {
+      progress.flush();
+      // The operation's own error wins over a failure to print progress.
+      PyObject *t, *v, *tb;
+      if (!buffer.finish()) {
+        PyErr_Fetch(&t, &v, &tb);
+        Py_XDECREF(t);
+        Py_XDECREF(v);
+        Py_XDECREF(tb);
+      }
+      throw;
+    }
+  }
+  if (!buffer.finish()) throw PythonErrorSet{};
+}
+
 PyMethodDef backend_methods[] = {
+    method<&emit, "emit", "output_dir", "top_file_name">(),
     {nullptr, nullptr, 0, nullptr},
 };
 
