@@ -44,6 +44,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "backends/verilog/backend.h"
 #include "common/error.h"
 #include "model/model_arena.h"
 
@@ -101,37 +102,34 @@ void for_each_component(const ModelArena& arena, const ArenaHandle& module, int 
   }
 }
 
-/// Depth-first pre-order walk from the top module, sub-modules in list order.
-/// A module reached a second time (listed under two parents, or under itself)
-/// stops the walk with an error instead of visiting it again or forever.
+/// The depth-first pre-order walk of the emitter (`DfsModuleIter`), refusing
+/// a module reached a second time (listed under two parents, or under
+/// itself) instead of visiting it again or forever.
 class ModuleWalk {
  public:
   ModuleWalk(const ModelArena& arena, const ModuleIdent& top, std::string_view pass)
-      : arena_(arena), pass_(pass), stack_{top}, seen_(arena.modules.size(), false) {}
+      : arena_(arena), pass_(pass), dfs_(top), seen_(arena.modules.size(), false) {}
 
   /// The next module's handle, or none when the walk is over.
   std::optional<ArenaHandle> next() {
-    if (stack_.empty()) return std::nullopt;
-    const ModuleIdent current = stack_.back();
-    stack_.pop_back();
-    const ArenaHandle handle = current.ident_base.arena_handle;
-    const Module& module = arena_.modules.get(handle);
+    const std::optional<ModuleIdent> module = dfs_.next_module(arena_);
+    if (!module) return std::nullopt;
+    const ArenaHandle handle = module->ident_base.arena_handle;
     if (seen_[handle.index]) {
       std::string msg(pass_);
       msg.append(": module ");
-      append_module(msg, module.module_ident);
+      append_module(msg, module_ident_of(arena_, handle));
       msg.append(" is reached twice in the module tree");
       fatal(std::move(msg));
     }
     seen_[handle.index] = true;
-    stack_.insert(stack_.end(), module.sub_modules.rbegin(), module.sub_modules.rend());
     return handle;
   }
 
  private:
   const ModelArena& arena_;
   std::string_view pass_;
-  std::vector<ModuleIdent> stack_;
+  DfsModuleIter dfs_;
   std::vector<bool> seen_;
 };
 

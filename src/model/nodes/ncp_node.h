@@ -81,19 +81,22 @@ class NcpNode {
   /// Exit signal of `node`: this node's own when `node` names it, otherwise
   /// the exit of the node found in the arena.
   HcpIdent resolve_node_exit_opr(const ModelArena& arena, const NcpIdent& node) const;
+  // The trigger operations below read the record through
+  // `get_node_triggers`, so they all refuse for a node without triggers.
+
   /// Fills hold, int_reset, mrst and clk of `out` with the exit signals of
   /// the trigger nodes (absent trigger: absent signal).
-  virtual void init_ctrl_sigs(TriggerSig& out, const ModelArena& arena) const;
+  void init_ctrl_sigs(TriggerSig& out, const ModelArena& arena) const;
   /// Fills int_start of `out` the same way.
-  virtual void init_int_start_sig(TriggerSig& out, const ModelArena& arena) const;
+  void init_int_start_sig(TriggerSig& out, const ModelArena& arena) const;
   /// The signal-level image of the triggers, depend pairs in order.
-  virtual TriggerSig to_trigger_sig(const ModelArena& arena) const;
+  TriggerSig to_trigger_sig(const ModelArena& arena) const;
   /// sig AND NOT int_reset exit ("node_bind_rst", "node_int_inv") when the
   /// node has an int_reset, else `sig`.
-  virtual HcpIdent bind_with_rst_output_if_reset(ModelArena& arena, const HcpIdent& sig) const;
+  HcpIdent bind_with_rst_output_if_reset(ModelArena& arena, const HcpIdent& sig) const;
   /// sig AND NOT hold exit ("node_bind_hold", "node_hold_inv") when the node
   /// has a hold, else `sig`.
-  virtual HcpIdent bind_with_hold_if_hold(ModelArena& arena, const HcpIdent& sig) const;
+  HcpIdent bind_with_hold_if_hold(ModelArena& arena, const HcpIdent& sig) const;
 
  protected:
   NcpNode() = default;
@@ -101,9 +104,6 @@ class NcpNode {
   NcpNode(NcpNode&&) = default;
   NcpNode& operator=(const NcpNode&) = default;
   NcpNode& operator=(NcpNode&&) = default;
-
-  /// Exit signal of a trigger or depend node, this node's own for itself.
-  HcpIdent exit_of(const ModelArena& arena, const NcpIdent& node) const { return resolve_node_exit_opr(arena, node); }
 };
 
 /// What every node with a trigger record holds.

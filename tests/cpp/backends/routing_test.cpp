@@ -10,6 +10,7 @@
 
 #include "backends/common/module_paths.h"
 #include "backends/common/routing.h"
+#include "backends/verilog/hw_component/hcp_vb.h"
 #include "common/error.h"
 #include "model/model_arena.h"
 
@@ -105,6 +106,13 @@ void expect_port(const Design& d, const HcpIdent& port, const ModuleIdent& modul
   EXPECT_FALSE(ue.common.clk_src.has_value());
   EXPECT_EQ(ue.des_slice, (Slice{0, width}));
   EXPECT_EQ(ue.src_slice, (Slice{0, width}));
+}
+
+/// The port line the Verilog writer makes of a port.
+std::string port_line(const Design& d, const HcpIdent& port) {
+  StringWriter out;
+  gen_io_line_vb(out, d.arena, port, 0);
+  return out.take();
 }
 
 std::string out_name(const HcpIdent& x) { return "IO_OUT_" + x.ident_base.abs_name(); }
@@ -656,6 +664,7 @@ TEST(GlobalRouting, OutputMarkTwoLevelsDownMakesThreeOutputPorts) {
   EXPECT_FALSE(d.wire(d.ports(p)[0]).io_name.has_value());
   ASSERT_TRUE(d.wire(d.ports(top)[0]).io_name.has_value());
   EXPECT_EQ(name_text(*d.wire(d.ports(top)[0]).io_name), "result");
+  EXPECT_EQ(port_line(d, d.ports(top)[0]), "output reg  [7:0] result");
   EXPECT_TRUE(d.pool(x).empty());  // an output leaves the component alone
   EXPECT_TRUE(d.arena.get_hcp_assign(x).io_mark.has_value());
 }
@@ -707,6 +716,7 @@ TEST(GlobalRouting, InputMarkBelowTheTopComesDownFromTheTopPort) {
   expect_port(d, d.ports(c)[0], c, true, std::nullopt, d.ports(p)[0], 1, "IO_IN_anon");
   EXPECT_LT(tp.ident_base.global_id, d.ports(p)[0].ident_base.global_id);
   EXPECT_EQ(name_text(*d.wire(tp).io_name), "enable");
+  EXPECT_EQ(port_line(d, tp), "input wire enable");
   EXPECT_FALSE(d.wire(d.ports(c)[0]).io_name.has_value());
   ASSERT_EQ(d.pool(w).size(), 1u);
   EXPECT_EQ(d.basic(d.pool(w)[0]).src, d.ports(c)[0]);

@@ -346,3 +346,71 @@ TEST(FlowCycles, AddCycles) {
 
 }  // namespace
 }  // namespace velora::flow_test
+
+namespace velora::flow_test {
+namespace {
+
+class CondSlice : public FlowTest {
+ protected:
+  void SetUp() override {
+    FlowTest::SetUp();
+    arena.track_module_at_com_init(top);
+    c4 = arena.make_reg(true, "c4", 4);
+    c1 = arena.make_reg(true, "c1", 1);
+    arena.untrack_module_at_flow_init(top);  // back to the flow-block stage entry
+  }
+  HcpIdent c4;
+  HcpIdent c1;
+};
+
+TEST_F(CondSlice, ANarrowSliceMakesAnExpression) {
+  const std::size_t before = top_module().internal_hcps[static_cast<int>(HwComponentType::Expression)].size();
+  const HcpIdent cond = arena.resolve_cond_slice("blk", c4, Slice{2, 3});
+  EXPECT_EQ(cond.hw_type, HwComponentType::Expression);
+  EXPECT_EQ(cond.ident_base.rel_name(), "blk_CONDSLICE");
+  EXPECT_FALSE(cond.ident_base.is_user_com());
+  const Expression& e = arena.expressions.get(cond.ident_base.arena_handle);
+  EXPECT_EQ(e.op, LogicOp::SliceBit);
+  EXPECT_EQ(e.width, 1);
+  EXPECT_TRUE(e.a->ident == c4);
+  EXPECT_EQ(e.a->slice, (OptSlice{Slice{2, 3}}));
+  // Registered in the current module.
+  EXPECT_EQ(top_module().internal_hcps[static_cast<int>(HwComponentType::Expression)].size(), before + 1);
+}
+
+TEST_F(CondSlice, WholeAbsentOrInvalidSlicesUseTheSignalItself) {
+  const std::uint64_t next = peek_global_id();
+  EXPECT_TRUE(arena.resolve_cond_slice("a", c1, Slice{0, 1}) == c1);
+  EXPECT_TRUE(arena.resolve_cond_slice("b", c4, std::nullopt) == c4);
+  EXPECT_TRUE(arena.resolve_cond_slice("c", c4, Slice{2, 2}) == c4);
+  EXPECT_TRUE(arena.resolve_cond_slice("d", c4, Slice{0, 4}) == c4);
+  EXPECT_EQ(peek_global_id(), next);  // nothing was created
+}
+
+TEST_F(FlowStack, SubBlockScanSplitsByPolicyAndRefusesConFlow) {
+  const FlowBlockIdent p = arena.mk_flow_block_par_auto("p");
+  const FlowBlockIdent s1 = arena.mk_flow_block_seq("s1");
+  const FlowBlockIdent z = arena.make_flow_block_record(FlowBlockType::ZeroCondIf, "z");
+  const FlowBlockIdent s2 = arena.mk_flow_block_seq("s2");
+  arena.take_flow_block(p, [&](FlowBlock& b) {
+    b.add_sub_flow_block(s1);
+    b.add_sub_flow_block(z);
+    b.add_sub_flow_block(s2);
+  });
+  const SplitSubBlocks split = base(p).scan_sub_blocks_by_policy();
+  ASSERT_EQ(split.sub_flow.size(), 2u);
+  EXPECT_EQ(split.sub_flow[0], s1);
+  EXPECT_EQ(split.sub_flow[1], s2);
+  ASSERT_EQ(split.basic_flow.size(), 1u);
+  EXPECT_EQ(split.basic_flow[0], z);
+  EXPECT_EQ(base(p).sub_block_keys, (std::vector<std::uint32_t>{0, 1, 2}));
+
+  arena.take_flow_block(p, [&](FlowBlock& b) {
+    b.add_sub_flow_block(arena.make_flow_block_record(FlowBlockType::CondElif, "e"));
+  });
+  EXPECT_EQ(fatal_message([&] { base(p).scan_sub_blocks_by_policy(); }),
+            "scan_sub_blocks_by_policy: ConFlow not allowed in sub_blocks_i");
+}
+
+}  // namespace
+}  // namespace velora::flow_test
