@@ -408,6 +408,18 @@ TEST(CondWaitEvents, OneBitSliceOfAWideConditionIsAValidCondition) {
   EXPECT_EQ(events[0].conds, std::vector<HcpIdent>{end_expr});
 }
 
+TEST(CondWaitEvents, SliceThatIsNotValidReadsTheWholeCondition) {
+  ArenaWithModule a;
+  HcpIdent cond = a.wire("c");
+  HcpIdent cw = a.arena.make_cond_wait_state_reg("w", cond, 2, 1);
+  auto reg = a.arena.cond_wait_state_regs.take(cw.ident_base.arena_handle);
+  reg->build_support_signal(a.arena);
+  EXPECT_FALSE(a.expr(reg->support->end_expr).b->slice.has_value());
+  reg->trigger_sig.set(TriggerSigSlot::Clk, a.wire("clk"));
+  reg->build_update_event(a.arena);
+  EXPECT_EQ(reg->get_update_pool().size(), 1u);
+}
+
 TEST(CondWaitEvents, WideConditionWithoutSliceIsRefused) {
   ArenaWithModule a;
   HcpIdent cond = a.wire("c", 8);

@@ -19,7 +19,9 @@ void CondWaitStateReg::build_support_signal(ModelArena& arena) {
   s.up_state = ctrl_hw::make_const(arena, n + "_UP_STATE", 1, 1);
   s.down_state = ctrl_hw::make_const(arena, n + "_DOWN_STATE", 1, 0);
   s.self_is_up = ctrl_hw::make_expr(arena, n + "_SELF_IS_UP", LogicOp::RelationEq, ident, bit, s.up_state, bit);
-  s.end_expr = ctrl_hw::make_expr(arena, n + "_END_EXPR", LogicOp::BitwiseAnd, ident, bit, cond, cond_slice);
+  // A slice that is not valid selects the whole condition.
+  const OptSlice cond_bits = cond_slice.is_valid() ? OptSlice(cond_slice) : std::nullopt;
+  s.end_expr = ctrl_hw::make_expr(arena, n + "_END_EXPR", LogicOp::BitwiseAnd, ident, bit, cond, cond_bits);
   support = s;
 }
 
