@@ -54,7 +54,8 @@ TEST(Identifier, NameLengthLimits) {
   EXPECT_EQ(fatal_message([&] { (void)HcpIdent(HwComponentType::Wire, true, too_long); }),
             "name exceeds MAX_NAME_LEN (256): \"" + too_long + "\"");
   std::uint64_t before = peek_global_id();
-  std::string msg = fatal_message([&] { (void)HcpIdent(HwComponentType::Reg, true, std::string(250, 'c')); });
+  // Prefix, two underscores and the id push a 252-byte name over the limit.
+  std::string msg = fatal_message([&] { (void)HcpIdent(HwComponentType::Reg, true, std::string(252, 'c')); });
   EXPECT_EQ(msg.rfind("name exceeds MAX_NAME_LEN (256): \"REG_ccc", 0), 0u);
   EXPECT_EQ(peek_global_id(), before + 1);  // the id is consumed
   EXPECT_EQ(fatal_message([&] { r.ident_base.set_abs_name(too_long); }),

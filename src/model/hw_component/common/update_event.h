@@ -48,7 +48,7 @@ std::string_view ue_type_text(UeType t);
 
 struct UpdateEventIdent {
   std::uint64_t global_id = 0;
-  ArenaHandle arena_handle = ArenaHandle::nothing();
+  [[no_unique_address]] ArenaHandle arena_handle = ArenaHandle::nothing();
   UeType ue_type = UeType::UE_UNTYPE;
 
   /// The empty identifier (kind UE_UNTYPE, nothing handle).
