@@ -249,7 +249,9 @@ class PortIndex {
 class ModuleTree {
  public:
   ModuleTree(const ModelArena& arena, const ArenaHandle& top)
-      : enter_(arena.modules.size(), kNone), leave_(arena.modules.size(), kNone) {
+      : enter_(arena.modules.size(), kNone),
+        leave_(arena.modules.size(), kNone),
+        generation_(arena.modules.size(), 0) {
     const Module& root = arena.modules.get(top);
     if (root.module_ident.depth_level != 0) return;
     std::uint32_t clock = 0;
@@ -259,6 +261,7 @@ class ModuleTree {
     };
     std::vector<Frame> stack{{top, 0}};
     enter_[top.index] = clock++;
+    generation_[top.index] = top.generation;
     while (!stack.empty()) {
       const ArenaHandle handle = stack.back().module;
       const Module& module = arena.modules.get(handle);
@@ -274,12 +277,14 @@ class ModuleTree {
           ident->depth_level != module.module_ident.depth_level + 1)
         continue;
       enter_[child.index] = clock++;
+      generation_[child.index] = child.generation;
       stack.push_back({child, 0});
     }
   }
 
   bool covers(const ArenaHandle& module) const {
-    return module.index < enter_.size() && leave_[module.index] != kNone;
+    return module.index < enter_.size() && leave_[module.index] != kNone &&
+           generation_[module.index] == module.generation;
   }
   /// `ancestor` is `module` or one of its ancestors (both covered).
   bool is_ancestor_or_self(const ArenaHandle& ancestor, const ArenaHandle& module) const {
@@ -302,6 +307,7 @@ class ModuleTree {
 
   std::vector<std::uint32_t> enter_;
   std::vector<std::uint32_t> leave_;
+  std::vector<std::uint32_t> generation_;  // of the covered handles: a stale handle is not covered
 };
 
 // ---------------------------------------------------------------- internal routing

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "backends/verilog/hw_component/ue_vb.h"
@@ -314,6 +317,59 @@ TEST_F(HcpVb, NestedGroupInsideSwitchInsideCondition) {
                       "        endcase\n"
                       "    end\n"
                       "end\n");
+}
+
+// Deeply nested events are walked without one native stack frame per level:
+// the walk runs here on a thread with a small stack.
+TEST_F(HcpVb, DeepNestingDoesNotUseTheNativeStack) {
+  constexpr int kDepth = 3000;
+  const HcpIdent c = arena.make_wire(true, "c", 1);
+  const HcpIdent a = arena.make_wire(true, "a", 1);
+  const HcpIdent d = arena.make_wire(true, "d", 1);
+  UpdateEventIdent ue = arena.make_ue_basic(a, 0, 1, 0, 1, 10, ClockMode::ClkFree, false, {});
+  for (int i = 0; i < kDepth; ++i) ue = arena.make_ue_cond({c}, {ue});
+  add_event(d, ue);
+
+  class Counting final : public TextWriter {
+   public:
+    Counting() : TextWriter(1 << 16) {}
+    std::size_t bytes = 0;
+    std::size_t lines = 0;
+
+   private:
+    void spill() override {
+      bytes += pending_.size();
+      lines += static_cast<std::size_t>(std::count(pending_.begin(), pending_.end(), '\n'));
+      pending_.clear();
+    }
+  };
+  struct Job {
+    const ModelArena* arena;
+    HcpIdent d;
+    Counting out;
+    std::string error;
+  } job{&arena, d, {}, {}};
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, 256 * 1024);
+  pthread_t thread;
+  auto body = [](void* p) -> void* {
+    auto* j = static_cast<Job*>(p);
+    try {
+      gen_procedure_blk_vb(j->out, *j->arena, j->d, 0);
+      j->out.commit();
+      j->out.write(std::string(1 << 16, ' '));  // spill the rest
+    } catch (const std::exception& e) {
+      j->error = e.what();
+    }
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attr, body, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+  EXPECT_EQ(job.error, "");
+  // always, kDepth openers, the statement, kDepth closers, end.
+  EXPECT_EQ(job.out.lines, 2u * kDepth + 3u);
 }
 
 TEST_F(HcpVb, PoolFailures) {

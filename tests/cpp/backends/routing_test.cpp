@@ -388,6 +388,35 @@ TEST_P(InternalRouting, AnUnroutedPortBeforeAMatchFailsAndAfterItDoesNot) {
   EXPECT_EQ(fatal_message([&] { route(); }), "IoWire: actual_src_signal_i is None");
 }
 
+TEST_P(InternalRouting, SourceOutsideTheSubModuleListsIsRoutedByItsParentLink) {
+  const ModuleIdent top = d.open("top");
+  const ModuleIdent hidden = d.open("hidden");
+  const HcpIdent x = d.arena.make_reg(true, "x", 2);
+  d.arena.untrack_module_at_flow_init(hidden);  // popped without joining the top's sub-modules
+  const HcpIdent e = d.reader(x);
+  d.close(top);
+  d.arena.set_top_module(top);
+  ASSERT_TRUE(d.module(top).sub_modules.empty());
+
+  route();
+
+  ASSERT_EQ(d.ports(hidden).size(), 1u);
+  expect_port(d, d.ports(hidden)[0], hidden, false, x, x, 2, out_name(x));
+  EXPECT_EQ(d.operand(e), d.ports(hidden)[0]);
+}
+
+TEST_P(InternalRouting, SourceWithoutModuleFailsTheHandleCheck) {
+  const ModuleIdent top = d.open("top");
+  const HcpIdent r = d.arena.make_reg(true, "r", 2);
+  HcpIdent unstamped = d.arena.make_reg(true, "u", 2);
+  unstamped.parent_module = ArenaHandle::nothing();
+  d.close(top);
+  d.arena.set_top_module(top);
+  d.arena.get_hcp_assign_mut(r).update_pool.push(
+      d.arena.make_ue_basic(unstamped, 0, 2, 0, 2, 10, ClockMode::ClkFree, false, std::nullopt));
+  EXPECT_EQ(first_line(fatal_message([&] { route(); })), "left and right values differ: ArenaHandle generation mismatch");
+}
+
 TEST_P(InternalRouting, NoTopModuleFails) {
   const ModuleIdent top = d.open("top");
   d.close(top);
@@ -636,6 +665,59 @@ TEST_P(RandomDesigns, RoutingAgreesWithThePlainWalk) {
     ASSERT_FALSE(fast.arena.io_wires.get(x.ident_base.arena_handle).is_input) << i;
     ASSERT_EQ(fast.arena.modules.get(x.parent_module).module_ident.master_module_handle, e.ident.parent_module) << i;
   }
+}
+
+/// Bends the parent links and depth levels of a few modules of a random
+/// design (parents stay earlier modules, so the links cannot loop).
+void damage_tree(Design& d, unsigned seed) {
+  std::mt19937 rng(seed * 7919u);
+  const std::uint64_t count = d.arena.modules.size();
+  const int changes = 1 + static_cast<int>(rng() % 3);
+  for (int k = 0; k < changes; ++k) {
+    const std::uint64_t victim = 1 + rng() % (count - 1);
+    ModuleIdent& ident = d.arena.modules.get_mut({victim, 0}).module_ident;
+    switch (rng() % 3) {
+      case 0:
+        ident.master_module_handle = ArenaHandle{rng() % victim, 0};
+        break;
+      case 1:
+        ident.depth_level = rng() % (ident.depth_level + 2);
+        break;
+      default:
+        ident.master_module_handle = ArenaHandle::nothing();
+        break;
+    }
+  }
+}
+
+/// Runs `route`; the message of its failure with every number as "#" (ids
+/// differ between arenas), or "" when it succeeds.
+std::string outcome(RouteFn route, ModelArena& arena) {
+  try {
+    route(arena);
+  } catch (const Error& e) {
+    std::string text;
+    for (const char c : std::string_view(e.what())) {
+      const bool digit = c >= '0' && c <= '9';
+      if (!digit) text.push_back(c);
+      else if (text.empty() || text.back() != '#') text.push_back('#');
+    }
+    return text;
+  }
+  return {};
+}
+
+TEST_P(RandomDesigns, DamagedTreesRouteOrFailAlikeInBothWalks) {
+  Design fast;
+  Design plain;
+  build_random(fast, GetParam());
+  build_random(plain, GetParam());
+  damage_tree(fast, GetParam());
+  damage_tree(plain, GetParam());
+  EXPECT_EQ(outcome(&route_and_remap_io_model, fast.arena),
+            outcome(&routing_detail::route_and_remap_io_model_plain, plain.arena));
+  // Also what was routed before a failure.
+  expect_same_routing(fast, plain);
 }
 
 // ================================================================ global routing

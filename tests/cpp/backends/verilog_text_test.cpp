@@ -47,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
                       LiteralCase{{kOnes, 3}, 66, "66'h3ffffffffffffffff"},
                       LiteralCase{{0x0123456789abcdefull}, 64, "64'h123456789abcdef"},
                       LiteralCase{{5, 0, 0}, 130, "130'h5"}, LiteralCase{{0, 0, 1}, 129, "129'h100000000000000000000000000000000"},
-                      LiteralCase{{3}, 2, "2'h3"}, LiteralCase{{0}, 32, "32'h0"}));
+                      LiteralCase{{3}, 2, "2'h3"}, LiteralCase{{0}, 32, "32'h0"},
+                      LiteralCase{{}, 0, "1'b0"}));  // "0'h0" is not Verilog
 
 TEST(Literal, VeryWideAllOnes) {
   std::vector<std::uint64_t> limbs(16, kOnes);

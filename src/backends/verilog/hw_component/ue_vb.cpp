@@ -1,5 +1,7 @@
 #include "backends/verilog/hw_component/ue_vb.h"
 
+#include <vector>
+
 #include "backends/verilog/hw_component/hcp_vb.h"
 #include "backends/verilog/hw_component/verilog_text.h"
 #include "common/error.h"
@@ -54,51 +56,140 @@ void transpile_basic(TextWriter& out, const ModelArena& arena, const UeBasic& ue
   }
 }
 
-void transpile_cond(TextWriter& out, const ModelArena& arena, const UeCond& ue,
-                    std::span<const std::string> templates, std::size_t indent, const VbDest& des) {
-  const std::size_t n = ue.conds.size();
-  for (std::size_t k = 0; k < n; ++k) {
+// One event being written. Composite events are written in steps, each
+// step writing an opener or a closer and handing at most one child to the
+// walk, so that nesting depth costs heap, not native stack.
+struct Frame {
+  UeType kind;
+  const void* record;
+  std::size_t indent;
+  std::size_t step = 0;
+};
+
+class Transpiler {
+ public:
+  Transpiler(TextWriter& out, const ModelArena& arena, std::span<const std::string> templates, const VbDest& des)
+      : out_(out), arena_(arena), templates_(templates), des_(des) {}
+
+  void run(const UpdateEventIdent& root, std::size_t indent) {
+    push(root, indent);
+    while (!stack_.empty()) {
+      Frame& f = stack_.back();
+      switch (f.kind) {
+        case UeType::UE_BASIC: {
+          const UeBasic& ue = *static_cast<const UeBasic*>(f.record);
+          const std::size_t indent_now = f.indent;
+          stack_.pop_back();
+          transpile_basic(out_, arena_, ue, templates_, indent_now, des_);
+          break;
+        }
+        case UeType::UE_GRP: step_grp(f); break;
+        case UeType::UE_COND: step_cond(f); break;
+        case UeType::UE_SWITCH: step_switch(f); break;
+        case UeType::UE_UNTYPE: stack_.pop_back(); break;
+      }
+    }
+  }
+
+ private:
+  void push(const UpdateEventIdent& ue, std::size_t indent) {
+    switch (ue.ue_type) {
+      case UeType::UE_BASIC: stack_.push_back({ue.ue_type, &arena_.ue_basics.get(ue.arena_handle), indent}); return;
+      case UeType::UE_GRP: stack_.push_back({ue.ue_type, &arena_.ue_grps.get(ue.arena_handle), indent}); return;
+      case UeType::UE_COND: stack_.push_back({ue.ue_type, &arena_.ue_conds.get(ue.arena_handle), indent}); return;
+      case UeType::UE_SWITCH:
+        stack_.push_back({ue.ue_type, &arena_.ue_switches.get(ue.arena_handle), indent});
+        return;
+      case UeType::UE_UNTYPE: break;
+    }
+    fatal("take_ue_vb: UeType::Untype");
+  }
+
+  // Children in order, at the same indent.
+  void step_grp(Frame& f) {
+    const UeGrp& ue = *static_cast<const UeGrp*>(f.record);
+    if (f.step == ue.children.size()) {
+      stack_.pop_back();
+      return;
+    }
+    const std::size_t indent = f.indent;
+    push(ue.children[f.step++], indent);
+  }
+
+  // Step 2k opens entry k and hands over its child; step 2k + 1 closes it.
+  void step_cond(Frame& f) {
+    const UeCond& ue = *static_cast<const UeCond*>(f.record);
+    const std::size_t n = ue.conds.size();
+    if (f.step == 2 * n) {
+      stack_.pop_back();
+      return;
+    }
+    const std::size_t k = f.step / 2;
+    const std::size_t indent = f.indent;
+    if (f.step++ % 2 == 1) {
+      out_.write_spaces(indent);
+      out_.write(k + 1 < n ? "end" : "end\n");
+      return;
+    }
     const std::optional<HcpIdent>& cond = ue.conds[k];
     if (k == 0) {
-      out.write_spaces(indent);
+      out_.write_spaces(indent);
       if (cond) {
-        out.write("if (");
-        fmt_operand(out, arena, *cond, std::nullopt, des);
-        out.write(") begin\n");
+        out_.write("if (");
+        fmt_operand(out_, arena_, *cond, std::nullopt, des_);
+        out_.write(") begin\n");
       } else {
-        out.write("begin\n");
+        out_.write("begin\n");
       }
     } else if (cond) {
-      out.write(" else if (");
-      fmt_operand(out, arena, *cond, std::nullopt, des);
-      out.write(") begin\n");
+      out_.write(" else if (");
+      fmt_operand(out_, arena_, *cond, std::nullopt, des_);
+      out_.write(") begin\n");
     } else {
-      out.write(" else begin\n");
+      out_.write(" else begin\n");
     }
-    if (k < ue.ues.size() && ue.ues[k]) transpile_ue(out, arena, *ue.ues[k], templates, indent + 4, des);
-    out.write_spaces(indent);
-    out.write(k + 1 < n ? "end" : "end\n");
+    if (k < ue.ues.size() && ue.ues[k]) push(*ue.ues[k], indent + 4);
   }
-}
 
-void transpile_switch(TextWriter& out, const ModelArena& arena, const UeSwitch& ue,
-                      std::span<const std::string> templates, std::size_t indent, const VbDest& des) {
-  out.write_spaces(indent);
-  out.write("case (");
-  fmt_operand(out, arena, ue.selector, std::nullopt, des);
-  out.write(")\n");
-  for (std::size_t idx = 0; idx < ue.sub_stmts.size(); ++idx) {
+  // Step 0 writes the case line; step 2i + 1 opens item i and hands over its
+  // child; step 2i + 2 closes it; the last step writes endcase.
+  void step_switch(Frame& f) {
+    const UeSwitch& ue = *static_cast<const UeSwitch*>(f.record);
+    const std::size_t n = ue.sub_stmts.size();
+    const std::size_t indent = f.indent;
+    const std::size_t step = f.step++;
+    if (step == 0) {
+      out_.write_spaces(indent);
+      out_.write("case (");
+      fmt_operand(out_, arena_, ue.selector, std::nullopt, des_);
+      out_.write(")\n");
+      return;
+    }
+    if (step == 2 * n + 1) {
+      out_.write_spaces(indent);
+      out_.write("endcase\n");
+      stack_.pop_back();
+      return;
+    }
+    const std::size_t idx = (step - 1) / 2;
+    if (step % 2 == 0) {
+      out_.write_spaces(indent + 4);
+      out_.write("end\n");
+      return;
+    }
     if (idx >= ue.sub_stmt_idxs.size()) fatal("assertion failed: idx < self.sub_stmt_idxs.len()");
-    out.write_spaces(indent + 4);
-    out.write_dec(ue.sub_stmt_idxs[idx]);
-    out.write(": begin\n");
-    if (ue.sub_stmts[idx]) transpile_ue(out, arena, *ue.sub_stmts[idx], templates, indent + 8, des);
-    out.write_spaces(indent + 4);
-    out.write("end\n");
+    out_.write_spaces(indent + 4);
+    out_.write_dec(ue.sub_stmt_idxs[idx]);
+    out_.write(": begin\n");
+    if (ue.sub_stmts[idx]) push(*ue.sub_stmts[idx], indent + 8);
   }
-  out.write_spaces(indent);
-  out.write("endcase\n");
-}
+
+  TextWriter& out_;
+  const ModelArena& arena_;
+  std::span<const std::string> templates_;
+  const VbDest& des_;
+  std::vector<Frame> stack_;
+};
 
 }  // namespace
 
@@ -117,24 +208,7 @@ void fmt_operand(TextWriter& out, const ModelArena& arena, const HcpIdent& opera
 
 void transpile_ue(TextWriter& out, const ModelArena& arena, const UpdateEventIdent& ue,
                   std::span<const std::string> templates, std::size_t indent, const VbDest& des) {
-  switch (ue.ue_type) {
-    case UeType::UE_BASIC:
-      transpile_basic(out, arena, arena.ue_basics.get(ue.arena_handle), templates, indent, des);
-      return;
-    case UeType::UE_GRP:
-      for (const UpdateEventIdent& child : arena.ue_grps.get(ue.arena_handle).children)
-        transpile_ue(out, arena, child, templates, indent, des);
-      return;
-    case UeType::UE_COND:
-      transpile_cond(out, arena, arena.ue_conds.get(ue.arena_handle), templates, indent, des);
-      return;
-    case UeType::UE_SWITCH:
-      transpile_switch(out, arena, arena.ue_switches.get(ue.arena_handle), templates, indent, des);
-      return;
-    case UeType::UE_UNTYPE:
-      break;
-  }
-  fatal("take_ue_vb: UeType::Untype");
+  Transpiler(out, arena, templates, des).run(ue, indent);
 }
 
 void write_pool_block(TextWriter& out, const ModelArena& arena, const UpdatePool& pool, const VbDest& des) {

@@ -53,7 +53,9 @@ void write_last_index_vb(TextWriter& out, std::uint32_t exponent) {
 
 void write_vary_val_vb(TextWriter& out, const VaryVal& value) {
   const auto& limbs = value.limbs();
-  if (value.width() == 1) {
+  // Verilog has no literal without bits ("0'h0" is refused by the tools); a
+  // constant of width 0 reads as 0 wherever it is used, as 1'b0 does.
+  if (value.width() <= 1) {
     out.write(!limbs.empty() && (limbs[0] & 1) != 0 ? "1'b1" : "1'b0");
     return;
   }

@@ -32,7 +32,8 @@ void write_slice_vb(TextWriter& out, std::int64_t width, const std::optional<Sli
 void write_last_index_vb(TextWriter& out, std::uint32_t exponent);
 
 /// The literal of a constant: "1'b{bit}" for width 1, otherwise
-/// "{width}'h{hex digits}" without leading zeros ("8'hff", "64'h0").
+/// "{width}'h{hex digits}" without leading zeros ("8'hff", "64'h0"). A
+/// constant of width 0 has no literal of its own and is written "1'b0".
 void write_vary_val_vb(TextWriter& out, const VaryVal& value);
 std::string vary_val_to_verilog(const VaryVal& value);
 
