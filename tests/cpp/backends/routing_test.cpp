@@ -911,12 +911,15 @@ TEST_F(ModulePaths, MissingParentBelowTheTopIsInconsistent) {
 }
 
 TEST_F(ModulePaths, ParentLinksThatLoopFailInsteadOfClimbingForever) {
-  auto& a_ident = d.arena.modules.get_mut(a.ident_base.arena_handle).module_ident;
-  a_ident.master_module_handle = a1.ident_base.arena_handle;  // a1 <-> a
-  const ModuleIdent looped_a = a_ident;
+  d.arena.modules.get_mut(a.ident_base.arena_handle).module_ident.master_module_handle =
+      a1.ident_base.arena_handle;  // a1 <-> a
   const std::string msg = fatal_message([&] { find_module_path_to_top_from_hcp(d.arena, x); });
   EXPECT_EQ(msg.rfind("module parent links form a cycle through module ", 0), 0u) << msg;
-  (void)looped_a;
+  d.arena.modules.get_mut(b.ident_base.arena_handle).module_ident.master_module_handle =
+      b1.ident_base.arena_handle;  // b1 <-> b
+  EXPECT_EQ(fatal_message([&] { find_common_ancestor_module_paths(d.arena, a11, b1); }).rfind(
+                "module parent links form a cycle through module ", 0),
+            0u);
 }
 
 // ================================================================ port reuse lookup

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "common/error.h"
-#include "model/flow_block/common/deferred_flow_block.h"
 
 namespace velora {
 
@@ -25,24 +24,5 @@ void expect_asm_node(const NcpIdent& node, const char* message) {
   if (node.node_type != NodeType::Asm)
     fatal_not_equal(message, variant_name(node.node_type), variant_name(NodeType::Asm));
 }
-
-FlowBlockKindTraits kind_traits(FlowBlockType type) {
-  switch (type) {
-    case FlowBlockType::CondIf: return {FlowBlockJoinPolicy::SubFlow, true};
-    case FlowBlockType::CondElif: return {FlowBlockJoinPolicy::ConFlow, false};
-    case FlowBlockType::ZeroCondIf: return {FlowBlockJoinPolicy::BasicNodeFlow, true};
-    case FlowBlockType::ZeroCondElif: return {FlowBlockJoinPolicy::ConFlow, false};
-    case FlowBlockType::ZeroSwitch: return {FlowBlockJoinPolicy::BasicNodeFlow, false};
-    default: return {FlowBlockJoinPolicy::SubFlow, false};
-  }
-}
-
-namespace deferred_detail {
-void not_buildable(FlowBlockType type) {
-  std::string msg(printed(type));
-  msg.append(" blocks cannot be built yet");
-  fatal(std::move(msg));
-}
-}  // namespace deferred_detail
 
 }  // namespace velora
