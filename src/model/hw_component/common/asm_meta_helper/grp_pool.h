@@ -2,6 +2,8 @@
 // may be joined (same priority and clocking) become one group event.
 #pragma once
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "model/hw_component/common/assign_meta.h"
@@ -28,6 +30,16 @@ class AssignMetaGrpPool {
   std::vector<AssignMeta> gen_assign_metas(ModelArena& arena) const;
 
   std::vector<AssignMetaGrpGroup> groups;
+
+ private:
+  /// Adds the groups appended since the last call to `by_des_`.
+  void index_new_groups();
+
+  /// Group indices per destination global id, in group order: an insertion
+  /// visits only the groups of the destinations it assigns, so merging n
+  /// single assignments stays linear.
+  std::unordered_map<std::uint64_t, std::vector<std::size_t>> by_des_;
+  std::size_t indexed_ = 0;
 };
 
 }  // namespace velora

@@ -25,6 +25,12 @@ class PendingAsms {
   std::optional<UpdateEventIdent> take_joinable(const ModelArena& arena, const HcpIdent& des,
                                                 const UpdateEventIdent& group_first);
 
+  /// Calls `f(global id)` once for each destination assigned.
+  template <class F>
+  void for_each_des(F&& f) const {
+    for (const auto& entry : by_des_) f(entry.first);
+  }
+
   /// Calls `f(const AssignMeta&)` for every remaining assignment, in order.
   template <class F>
   void for_each_remaining(F&& f) const {
