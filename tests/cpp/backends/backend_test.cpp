@@ -13,7 +13,6 @@
 namespace velora {
 namespace {
 
-using vb_test::fatal_message;
 using vb_test::file_exists;
 using vb_test::N;
 using vb_test::read_file;

@@ -14,7 +14,6 @@
 namespace velora {
 namespace {
 
-using vb_test::fatal_message;
 using vb_test::N;
 
 class HcpVb : public vb_test::VbTest {};

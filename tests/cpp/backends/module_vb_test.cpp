@@ -11,7 +11,6 @@
 namespace velora {
 namespace {
 
-using vb_test::fatal_message;
 using vb_test::N;
 
 /// `text` with every "{KEY}" replaced by its value.

@@ -3,6 +3,8 @@
 // routing with the plain walk on random designs.
 #include <gtest/gtest.h>
 
+#include "support/error_capture.h"
+
 #include <chrono>
 #include <random>
 #include <string>
@@ -31,18 +33,7 @@ const RouteImpl kImpls[] = {
     {"plain", &routing_detail::route_and_remap_io_model_plain},
 };
 
-std::string fatal_message(auto&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
-std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 std::string quoted(const ModuleIdent& m) {
   return "\"" + m.ident_base.abs_name() + "\" (id " + std::to_string(m.ident_base.global_id) + ")";

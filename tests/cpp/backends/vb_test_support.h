@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_capture.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -17,18 +19,6 @@
 
 namespace velora::vb_test {
 
-/// The message of the fatal error `f` raises ("" and a test failure when it
-/// raises none).
-inline std::string fatal_message(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
 /// The global name of a component (its Verilog name unless it is a named port).
 inline std::string N(const HcpIdent& h) { return h.ident_base.abs_name(); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_capture.h"
+
 #include <string>
 
 namespace velora {
@@ -13,16 +15,6 @@ struct Item {
   void set_arena_handle(const ArenaHandle& h) { handle = h; }
 };
 
-std::string fatal_message(auto&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
 TEST(ArenaGroup, InsertHandsOutSequentialHandlesAndWritesThemIntoTheEntity) {
   ArenaGroup<Item> group;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_capture.h"
+
 #include <string>
 #include <vector>
 
@@ -12,20 +14,7 @@
 
 namespace velora::flow_test {
 
-/// The message of the fatal error `f` raises ("" and a test failure when it
-/// raises none).
-inline std::string fatal_message(auto&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
-inline std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 /// An arena with module "top": registers r0..r3 (8 bits), a constant "one"
 /// and a 1-bit register "flag", made in the component stage; "top" is the

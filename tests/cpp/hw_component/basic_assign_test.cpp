@@ -8,7 +8,6 @@ namespace velora {
 namespace {
 
 using hw_test::ArenaTest;
-using hw_test::fatal_message;
 
 class BasicAssign : public ArenaTest {
  protected:

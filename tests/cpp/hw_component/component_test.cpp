@@ -9,8 +9,6 @@ namespace velora {
 namespace {
 
 using hw_test::ArenaTest;
-using hw_test::fatal_message;
-using hw_test::first_line;
 using hw_test::not_equal_heading;
 
 constexpr int kReg = static_cast<int>(HwComponentType::Reg);

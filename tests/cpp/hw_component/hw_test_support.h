@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_capture.h"
+
 #include <string>
 
 #include "common/error.h"
@@ -11,25 +13,12 @@
 
 namespace velora::hw_test {
 
-/// The message of the fatal error `f` raises ("" and a test failure when it
-/// raises none).
-inline std::string fatal_message(auto&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
 /// The heading line of a failed equality test.
 inline std::string not_equal_heading(const std::string& message) {
   return "left and right values differ: " + message;
 }
 
-inline std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 /// An arena with module "top" on the module trace stack (component stage),
 /// set as the top module; the priority controller in Auto mode.

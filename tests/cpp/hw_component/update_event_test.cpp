@@ -10,8 +10,6 @@ namespace velora {
 namespace {
 
 using hw_test::ArenaTest;
-using hw_test::fatal_message;
-using hw_test::first_line;
 using hw_test::not_equal_heading;
 
 class UpdateEvents : public ArenaTest {

@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_capture.h"
+
 #include <string>
 
 namespace velora {
 namespace {
 
-std::string fatal_message(auto&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
 TEST(Identifier, GlobalNamesFollowKindNameAndId) {
   HcpIdent reg(HwComponentType::Reg, true, "cnt");

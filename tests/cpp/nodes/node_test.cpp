@@ -10,7 +10,6 @@ namespace velora {
 namespace {
 
 using ctrl_test::ArenaWithModule;
-using ctrl_test::fatal_message;
 using ctrl_test::flat_pool;
 using ctrl_test::flatten;
 using ctrl_test::priorities;

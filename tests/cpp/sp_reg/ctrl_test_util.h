@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/error_capture.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,20 +15,6 @@
 #include "model/model_arena.h"
 
 namespace velora::ctrl_test {
-
-/// The message of the fatal error `f` raises ("" and a test failure when it
-/// raises none).
-template <class F>
-std::string fatal_message(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
 inline bool starts_with(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 inline bool contains(const std::string& s, const std::string& part) { return s.find(part) != std::string::npos; }

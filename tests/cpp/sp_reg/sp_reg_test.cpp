@@ -15,7 +15,6 @@ namespace {
 
 using ctrl_test::ArenaWithModule;
 using ctrl_test::contains;
-using ctrl_test::fatal_message;
 using ctrl_test::flat_pool;
 using ctrl_test::priorities;
 

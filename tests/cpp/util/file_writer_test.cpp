@@ -1,6 +1,8 @@
 #include "util/file/file_writer.h"
 
 #include <gtest/gtest.h>
+
+#include "support/error_capture.h"
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,16 +40,6 @@ std::string read_file(const std::string& path) {
   return ss.str();
 }
 
-std::string expect_fatal(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-    return e.what();
-  }
-  ADD_FAILURE() << "no error raised";
-  return {};
-}
 
 TEST(StringWriter, CollectsPiecesInOrder) {
   StringWriter w;
@@ -118,7 +110,7 @@ TEST(FileWriter, PermissionBitsFollowUmask) {
 TEST(FileWriter, OpenFailureNamesPathAndReason) {
   TempDir dir;
   const std::string path = dir.file("missing_dir/top.v");
-  const std::string msg = expect_fatal([&] { FileWriter w(path); });
+  const std::string msg = fatal_message([&] { FileWriter w(path); });
   EXPECT_EQ(msg, "cannot open " + path + ": No such file or directory");
 }
 
@@ -127,24 +119,24 @@ TEST(FileWriter, OpenFailureNamesPathAndReason) {
 TEST(FileWriter, WriteErrorOnCloseIsReportedWithPath) {
   FileWriter w("/dev/full");
   w.write("module m();\nendmodule\n");
-  const std::string msg = expect_fatal([&] { w.close(); });
+  const std::string msg = fatal_message([&] { w.close(); });
   EXPECT_EQ(msg, "cannot write /dev/full: No space left on device");
 }
 
 TEST(FileWriter, WriteErrorOnFlushIsReportedWithPath) {
   FileWriter w("/dev/full");
   w.write("x");
-  const std::string msg = expect_fatal([&] { w.flush(); });
+  const std::string msg = fatal_message([&] { w.flush(); });
   EXPECT_EQ(msg, "cannot write /dev/full: No space left on device");
   // The writer is unusable afterwards and keeps saying so.
   w.write("more");
-  EXPECT_NE(expect_fatal([&] { w.close(); }).find("/dev/full"), std::string::npos);
+  EXPECT_NE(fatal_message([&] { w.close(); }).find("/dev/full"), std::string::npos);
 }
 
 TEST(FileWriter, WriteErrorWhileSpillingIsReportedWithPath) {
   FileWriter w("/dev/full");
   const std::string chunk(1024, 'a');
-  const std::string msg = expect_fatal([&] {
+  const std::string msg = fatal_message([&] {
     for (std::size_t i = 0; i <= FileWriter::kSpillThreshold / chunk.size(); ++i) w.write(chunk);
   });
   EXPECT_EQ(msg, "cannot write /dev/full: No space left on device");
