@@ -1,4 +1,5 @@
 """Components, their properties and the basic assignment."""
+import re
 import warnings
 
 import pytest
@@ -279,3 +280,27 @@ def test_constants_in_a_fresh_process():
         """
     )
     assert out.split() == ["MODULE_top_0", "1"]
+
+
+def test_constant_values_as_written_to_verilog(tmp_path):
+    from verilog_tools import emit
+
+    a = _velora.ModelArena()
+    top = a.mk_module("top")
+    a.track_module_at_com_init(top)
+    a.set_top_module(top)
+    v8 = a.mk_val("v8", 8, 300)
+    v65 = a.mk_val_vv("v65", 65, [1, 2])
+    v4 = a.mk_val("v4", 4, 0x1F)
+    w = a.mk_wire("w", 8)
+    a.gen_basic_assign(w, -1)
+    big = a.mk_reg("big", 70)
+    a.gen_basic_assign(big, -1)
+    a.build_flow()
+    names = {k: a.hcp_verilog_name(v) for k, v in (("v8", v8), ("v65", v65), ("v4", v4))}
+    text = emit(a, tmp_path)[0].read_text()
+    assert f"{names['v8']} = 8'h2c;" in text
+    assert f"{names['v65']} = 65'h1;" in text
+    assert f"{names['v4']} = 4'hf;" in text
+    consts = re.findall(r"VAL_const_c_\d+ = ([^;]+);", text)
+    assert consts == ["8'hff", "70'h3fffffffffffffffff"]

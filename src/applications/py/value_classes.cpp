@@ -164,9 +164,9 @@ PyTypeObject* make_ident_type(PyObject* module, const char* qualified, PyGetSetD
       {Py_tp_repr, reinterpret_cast<void*>(repr)},
       {0, nullptr},
   };
-  PyType_Spec spec = {qualified, sizeof(IdentObject<Ident>), 0,
+  PyType_Spec type_spec = {qualified, sizeof(IdentObject<Ident>), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots};
-  return reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &spec, nullptr));
+  return reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &type_spec, nullptr));
 }
 
 }  // namespace

@@ -49,9 +49,9 @@ PyTypeObject* create_model_arena_type(PyObject* module) {
       {Py_tp_doc, const_cast<char*>("ModelArena()\n--\n\n")},
       {0, nullptr},
   };
-  PyType_Spec spec = {"_velora.ModelArena", sizeof(ModelOwner), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE,
+  PyType_Spec type_spec = {"_velora.ModelArena", sizeof(ModelOwner), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE,
                       slots};
-  auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &spec, nullptr));
+  auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &type_spec, nullptr));
   if (type != nullptr) type->tp_vectorcall = model_arena_vectorcall;
   return type;
 }

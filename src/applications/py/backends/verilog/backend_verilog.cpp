@@ -87,9 +87,9 @@ PyTypeObject* create_backend_verilog_type(PyObject* module) {
       {Py_tp_doc, const_cast<char*>("BackendVerilog(arena)\n--\n\n")},
       {0, nullptr},
   };
-  PyType_Spec spec = {"_velora.BackendVerilog", sizeof(ModelOwner), 0,
+  PyType_Spec type_spec = {"_velora.BackendVerilog", sizeof(ModelOwner), 0,
                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
-  auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &spec, nullptr));
+  auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &type_spec, nullptr));
   if (type != nullptr) type->tp_vectorcall = backend_vectorcall;
   return type;
 }
