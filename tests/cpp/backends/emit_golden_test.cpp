@@ -80,34 +80,7 @@ TEST_F(EmitGolden, WorkedExampleOfModuleText) {
   const std::string res_out = "IO_WIRE_IO_OUT_" + N(res) + "_" + std::to_string(first + 2);
   const std::string sub_clk = "IO_WIRE_IO_IN_" + N(clk) + "_" + std::to_string(first + 4);
   const std::string acc_in = "IO_WIRE_IO_IN_" + N(acc) + "_" + std::to_string(first + 6);
-  const std::string expected = fill(R"(////////////////////////////////////////////////////////////////////////////////
-// Phase 1 : module header & IO ports
-module {MID}(
-    input wire {MID_CLK}
-);
-
-    // ---- Phase 2 : signal declarations (reg / wire / localparam / mem) ----
-    // ---- REG declarations ----
-reg  [7:0]  {ACC};
-
-    // ---- Phase 2.5 : sub-module output wire declarations ----
-wire [7:0] {RES_OUT};
-    // ---- Phase 3 : always blocks & continuous assignments ----
-always @(posedge {MID_CLK}) begin
-    {ACC}[7:0] <= {RES_OUT}[7:0];
-end
-
-    // ---- Phase 4 : sub-module instantiations ----
-{SUB}  {SUB} (
-    .{RES_OUT}({RES_OUT}),
-    .{SUB_CLK}({MID_CLK}),
-    .{ACC_IN}({ACC})
-);
-    // ---- Phase 5 : endmodule ----
-
-endmodule
-
-)",
+  const std::string expected = fill(vb_test::kWorkedExampleMid,
                                     {{"MID", N(mid)},
                                      {"SUB", N(sub)},
                                      {"ACC", N(acc)},

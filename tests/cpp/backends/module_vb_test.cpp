@@ -85,33 +85,7 @@ TEST_F(ModuleVb, WorkedExampleOfAModuleWithASubModule) {
   assign(res, acc_in, 10, ClockMode::PosEdge, sub_clk);
 
   EXPECT_EQ(N(mid_clk), "IO_WIRE_IO_IN_" + N(clk) + "_" + std::to_string(mid_clk.ident_base.global_id));
-  const std::string expected = fill(std::string(kSlashes) + R"(// Phase 1 : module header & IO ports
-module {MID}(
-    input wire {MID_CLK}
-);
-
-    // ---- Phase 2 : signal declarations (reg / wire / localparam / mem) ----
-    // ---- REG declarations ----
-reg  [7:0]  {ACC};
-
-    // ---- Phase 2.5 : sub-module output wire declarations ----
-wire [7:0] {RES_OUT};
-    // ---- Phase 3 : always blocks & continuous assignments ----
-always @(posedge {MID_CLK}) begin
-    {ACC}[7:0] <= {RES_OUT}[7:0];
-end
-
-    // ---- Phase 4 : sub-module instantiations ----
-{SUB}  {SUB} (
-    .{RES_OUT}({RES_OUT}),
-    .{SUB_CLK}({MID_CLK}),
-    .{ACC_IN}({ACC})
-);
-    // ---- Phase 5 : endmodule ----
-
-endmodule
-
-)",
+  const std::string expected = fill(vb_test::kWorkedExampleMid,
                                     {{"MID", N(mid)},
                                      {"SUB", N(sub)},
                                      {"ACC", N(acc)},

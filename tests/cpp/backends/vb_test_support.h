@@ -20,6 +20,38 @@
 namespace velora::vb_test {
 
 
+/// The text of module "mid" in the worked example of module generation:
+/// "mid" holds the register ACC, driven from its sub-module's output port,
+/// and instantiates "sub" (placeholders in braces, filled by `fill`).
+inline constexpr const char* kWorkedExampleMid = R"(////////////////////////////////////////////////////////////////////////////////
+// Phase 1 : module header & IO ports
+module {MID}(
+    input wire {MID_CLK}
+);
+
+    // ---- Phase 2 : signal declarations (reg / wire / localparam / mem) ----
+    // ---- REG declarations ----
+reg  [7:0]  {ACC};
+
+    // ---- Phase 2.5 : sub-module output wire declarations ----
+wire [7:0] {RES_OUT};
+    // ---- Phase 3 : always blocks & continuous assignments ----
+always @(posedge {MID_CLK}) begin
+    {ACC}[7:0] <= {RES_OUT}[7:0];
+end
+
+    // ---- Phase 4 : sub-module instantiations ----
+{SUB}  {SUB} (
+    .{RES_OUT}({RES_OUT}),
+    .{SUB_CLK}({MID_CLK}),
+    .{ACC_IN}({ACC})
+);
+    // ---- Phase 5 : endmodule ----
+
+endmodule
+
+)";
+
 /// The global name of a component (its Verilog name unless it is a named port).
 inline std::string N(const HcpIdent& h) { return h.ident_base.abs_name(); }
 inline std::string N(const ModuleIdent& m) { return m.ident_base.abs_name(); }
