@@ -1,7 +1,7 @@
 // `ModelArena` methods for components, component properties and the basic
 // assignment, and the constant maker shared with the expression and array
 // methods.
-#include "applications/py/model/hw_component_py.h"
+#include "applications/py/hw_component/hw_component_py.h"
 
 #include <string>
 #include <variant>
