@@ -10,7 +10,7 @@ namespace velora::py {
 void check_thread(ModelOwner* self) {
   if (self->thread_id != PyThread_get_thread_ident()) {
     PyErr_SetString(self->state->fatal_error,
-                    (std::string(_PyType_Name(Py_TYPE(self))) +
+                    (std::string(Py_TYPE(self)->tp_name) +
                      " is bound to the thread that created it and cannot be used from another thread")
                         .c_str());
     throw PythonErrorSet{};
