@@ -6,6 +6,7 @@ import pytest
 
 import _velora
 from conftest import fatal, run_fresh
+from verilog_tools import emit
 
 
 def test_component_before_any_module_is_fatal_but_consumes_an_id(arena):
@@ -216,16 +217,20 @@ def test_int_sources_of_any_size(assign_arena, value):
     assert assign_warnings(a, a.mk_reg("r", 130), value) == []
 
 
-def test_warning_turned_into_error_raises_after_the_assignment(assign_arena):
+def test_warning_turned_into_error_raises_after_the_assignment(assign_arena, tmp_path):
     a = assign_arena
     src, des = a.mk_reg("src", 4), a.mk_reg("des", 8)
     with warnings.catch_warnings():
         warnings.simplefilter("error")
         with pytest.raises(UserWarning, match="narrower"):
             a.gen_basic_assign(des, src)
-    # The assignment was recorded all the same: the arena is not borrowed and
-    # still works.
+    # The assignment was recorded all the same: the arena is free again and
+    # the register is driven by the zero-extended source.
     assert a.get_hw_bit_sz(des) == 8
+    des_name, src_name = a.hcp_verilog_name(des), a.hcp_verilog_name(src)
+    a.build_flow()
+    text = emit(a, tmp_path)[0].read_text()
+    assert re.search(rf"{des_name}\[7:0\] <= EXPR_{src_name}_ext_\d+\[7:0\];", text)
 
 
 def test_src_argument_error_names_both_alternatives(assign_arena):
@@ -292,8 +297,6 @@ def test_constants_in_a_fresh_process():
 
 
 def test_constant_values_as_written_to_verilog(tmp_path):
-    from verilog_tools import emit
-
     a = _velora.ModelArena()
     top = a.mk_module("top")
     a.track_module_at_com_init(top)
