@@ -2,6 +2,8 @@
 // text judged by real Verilog tools.
 #include <gtest/gtest.h>
 
+#include "support/tool_runner.h"
+
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -14,29 +16,8 @@ namespace velora {
 namespace {
 
 using vb_test::N;
+using vb_test::fill;
 using vb_test::read_file;
-
-std::string fill(std::string text, const std::map<std::string, std::string>& values) {
-  for (const auto& [key, value] : values) {
-    const std::string mark = "{" + key + "}";
-    for (std::size_t pos = text.find(mark); pos != std::string::npos; pos = text.find(mark, pos + value.size()))
-      text.replace(pos, mark.size(), value);
-  }
-  return text;
-}
-
-/// Runs `command`, returning its exit status and its output (both streams).
-std::pair<int, std::string> run(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return {-1, "popen failed"};
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, pipe) != nullptr) output += buf;
-  const int status = ::pclose(pipe);
-  return {status, output};
-}
-
-bool have_tool(const char* name) { return run(std::string("command -v ") + name).first == 0; }
 
 class EmitGolden : public vb_test::VbTest {
  protected:
@@ -156,7 +137,7 @@ TEST_F(ToolCheck, IcarusAcceptsTheEmittedDesign) {
   if (!have_tool("iverilog")) GTEST_SKIP() << "iverilog not installed";
   build();
   emit();
-  const auto [status, output] = run("iverilog -g2012 -o /dev/null -s " + N(top) + file_list());
+  const auto [status, output] = run_command("iverilog -g2012 -o /dev/null -s " + N(top) + file_list());
   EXPECT_EQ(status, 0) << output << read_file(tmp.path() + "/top.v");
 }
 
@@ -168,7 +149,7 @@ TEST_F(ToolCheck, VerilatorLintAcceptsTheEmittedDesign) {
   build();
   emit();
   const auto [status, output] =
-      run("verilator --lint-only -Wno-COMBDLY --top-module " +
+      run_command("verilator --lint-only -Wno-COMBDLY --top-module " +
           N(top) + file_list());
   EXPECT_EQ(status, 0) << output << read_file(tmp.path() + "/top.v");
 }

@@ -12,16 +12,7 @@ namespace velora {
 namespace {
 
 using vb_test::N;
-
-/// `text` with every "{KEY}" replaced by its value.
-std::string fill(std::string text, const std::map<std::string, std::string>& values) {
-  for (const auto& [key, value] : values) {
-    const std::string mark = "{" + key + "}";
-    for (std::size_t pos = text.find(mark); pos != std::string::npos; pos = text.find(mark, pos + value.size()))
-      text.replace(pos, mark.size(), value);
-  }
-  return text;
-}
+using vb_test::fill;
 
 class ModuleVb : public vb_test::VbTest {
  protected:

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <map>
 #include <string>
 
 #include "backends/verilog/hw_component/hcp_vb.h"
@@ -19,6 +20,16 @@
 
 namespace velora::vb_test {
 
+
+/// `text` with every "{KEY}" replaced by its value.
+inline std::string fill(std::string text, const std::map<std::string, std::string>& values) {
+  for (const auto& [key, value] : values) {
+    const std::string mark = "{" + key + "}";
+    for (std::size_t pos = text.find(mark); pos != std::string::npos; pos = text.find(mark, pos + value.size()))
+      text.replace(pos, mark.size(), value);
+  }
+  return text;
+}
 
 /// The text of module "mid" in the worked example of module generation:
 /// "mid" holds the register ACC, driven from its sub-module's output port,

@@ -13,24 +13,11 @@
 #include <string>
 
 #include "backends/verilog/backend.h"
+#include "support/tool_runner.h"
 #include "flow_test_support.h"
 
 namespace velora::flow_test {
 namespace {
-
-bool have_iverilog() {
-  return std::system("command -v iverilog >/dev/null 2>&1 && command -v vvp >/dev/null 2>&1") == 0;
-}
-
-std::string run(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  if (p == nullptr) return "popen failed";
-  std::array<char, 256> buf{};
-  while (fgets(buf.data(), buf.size(), p) != nullptr) out.append(buf.data());
-  pclose(p);
-  return out;
-}
 
 void replace_all(std::string& text, const std::string& key, const std::string& value) {
   for (std::size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
@@ -146,7 +133,7 @@ endmodule
   std::string files;
   for (const auto& entry : std::filesystem::directory_iterator(d))
     if (entry.path().extension() == ".v") files += " " + entry.path().filename().string();
-  const std::string out = run("cd " + d + " && iverilog -g2012 -o sim" + files + " && vvp -n sim");
+  const std::string out = command_output("cd " + d + " && iverilog -g2012 -o sim" + files + " && vvp -n sim");
   std::error_code ec;
   std::filesystem::remove_all(d, ec);
 

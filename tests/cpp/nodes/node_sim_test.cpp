@@ -13,21 +13,10 @@
 
 #include "../sp_reg/ctrl_test_util.h"
 #include "backends/verilog/backend.h"
+#include "support/tool_runner.h"
 
 namespace velora {
 namespace {
-
-bool have_iverilog() { return std::system("command -v iverilog >/dev/null 2>&1 && command -v vvp >/dev/null 2>&1") == 0; }
-
-std::string run(const std::string& cmd) {
-  std::string out;
-  FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-  if (p == nullptr) return "popen failed";
-  std::array<char, 256> buf{};
-  while (fgets(buf.data(), buf.size(), p) != nullptr) out.append(buf.data());
-  pclose(p);
-  return out;
-}
 
 struct SimDesign {
   ctrl_test::ArenaWithModule a;
@@ -77,7 +66,7 @@ struct SimDesign {
     for (std::size_t at; (at = tb.find("{module}")) != std::string::npos;) tb.replace(at, 8, module);
     std::ofstream(std::string(dir) + "/tb.v") << tb;
     const std::string d(dir);
-    std::string out = run("cd " + d + " && iverilog -g2012 -o sim tb.v dut.v && vvp -n sim");
+    std::string out = command_output("cd " + d + " && iverilog -g2012 -o sim tb.v dut.v && vvp -n sim");
     std::error_code ec;
     std::filesystem::remove_all(d, ec);
     return out;

@@ -52,7 +52,7 @@ void write_last_index_vb(TextWriter& out, std::uint32_t exponent) {
 }
 
 void write_vary_val_vb(TextWriter& out, const VaryVal& value) {
-  const auto& limbs = value.limbs();
+  const auto limbs = value.limb_span();  // no copy: this runs once per constant written
   // Verilog has no literal without bits ("0'h0" is refused by the tools); a
   // constant of width 0 reads as 0 wherever it is used, as 1'b0 does.
   if (value.width() <= 1) {

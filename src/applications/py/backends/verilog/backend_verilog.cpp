@@ -52,23 +52,10 @@ PyObject* backend_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
 // module; progress lines go to sys.stdout.
 void emit(Call& call, std::string_view output_dir, std::string_view top_file_name) {
   PyStdoutBuf buffer;
-  {
-    std::ostream progress(&buffer);
-    try {
-      velora::emit_verilog(call.model(), output_dir, top_file_name, progress);
-    } catch (...) {
-      progress.flush();
-      // The operation's own error wins over a failure to print progress.
-      PyObject *t, *v, *tb;
-      if (!buffer.finish()) {
-        PyErr_Fetch(&t, &v, &tb);
-        Py_XDECREF(t);
-        Py_XDECREF(v);
-        Py_XDECREF(tb);
-      }
-      throw;
-    }
-  }
+  std::ostream progress(&buffer);
+  // When emission itself fails, its error is raised; a failure to print
+  // progress is dropped with the buffer.
+  velora::emit_verilog(call.model(), output_dir, top_file_name, progress);
   if (!buffer.finish()) throw PythonErrorSet{};
 }
 
